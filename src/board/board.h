@@ -1,0 +1,81 @@
+#pragma once
+
+#include "detal.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kelmira {
+
+constexpr int kGridSize = 150;
+constexpr int32_t kEmptyCell = -1;
+constexpr int kFigureCount = 4;
+
+// 5x5x5 occupancy mask, mask[i][j][k] with i slowest, stored flat; i, j, k count from 1.
+struct FigureMask {
+    std::array<uint8_t, 125> cells{};
+    uint8_t at(int i, int j, int k) const { return cells[(i - 1) * 25 + (j - 1) * 5 + (k - 1)]; }
+    bool operator==(const FigureMask&) const = default;
+};
+
+// Cell number in storage order: x slowest, z fastest, each coordinate 1..150.
+constexpr int32_t cellNumber(int x, int y, int z) {
+    return (x - 1) * kGridSize * kGridSize + (y - 1) * kGridSize + (z - 1);
+}
+
+// The board: the 150^3 occupancy grid, the figure table and DetalList.
+// No bounds are left to the caller: every grid and figure access is checked here.
+class Board {
+public:
+    Board();
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    // Hooks for the frame timer, stopped and restarted around PlaceComponent and ClearBoard.
+    void setTimerHooks(std::function<void()> stop, std::function<void()> start);
+    // Called at the end of ClearBoard (the coordinate panels are emptied there).
+    void setClearedHook(std::function<void()> cleared);
+
+    // Creates a record, appends it and stamps its in-grid footprint cells (no collision test).
+    tDetal& PlaceComponent(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind,
+                           int32_t Rot);
+    bool CanPlace(int32_t x, int32_t y, int32_t z, const FigureMask& footprint,
+                  int32_t ownIndex) const;
+    void MoveComponent(tDetal& d, int32_t newX, int32_t newY, int32_t newZ);
+    void RotateComponent(tDetal& d, int32_t delta);
+    void EraseComponent(int32_t index);
+    FigureMask RotateFigure(const FigureMask& mask, int32_t steps) const;
+    void ClearBoard();
+
+    // Figure n (1..4); an empty mask for any other number.
+    const FigureMask& figure(int32_t n) const;
+    // "Фигура 1" .. "Фигура 4", the entries of the hidden ListBox1 (UTF-8).
+    static std::vector<const char*> figureNames();
+
+    // Grid cell (x, y, z) with 1-based coordinates; kEmptyCell outside the grid.
+    int32_t cell(int x, int y, int z) const;
+    const int32_t* gridData() const { return m_grid.get(); }
+
+    int32_t count() const { return static_cast<int32_t>(m_list.size()); }
+    // The record at position index, or nullptr when there is none.
+    tDetal* detal(int32_t index);
+    const tDetal* detal(int32_t index) const;
+    const std::vector<std::unique_ptr<tDetal>>& DetalList() const { return m_list; }
+
+    // Occupied cells (cell numbers) in storage order, exactly those a full sweep would find.
+    // Costs the sum of the footprints, not a sweep of the grid.
+    std::vector<int32_t> occupiedCells() const;
+
+private:
+    void stamp(const tDetal& d, const FigureMask& footprint);
+
+    std::unique_ptr<int32_t[]> m_grid;
+    std::array<FigureMask, kFigureCount + 1> m_figures{};
+    std::vector<std::unique_ptr<tDetal>> m_list;
+    std::function<void()> m_stopTimer, m_startTimer, m_cleared;
+};
+
+} // namespace kelmira

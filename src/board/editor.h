@@ -1,0 +1,85 @@
+#pragma once
+
+#include "board.h"
+#include "catalog.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace kelmira {
+
+enum class MoveDir { Left, Right, Forward, Back, Up, Down };
+
+// One entry of the placed-components list and the record it names. Records of kinds
+// outside the catalog get no entry, so entry p and record p may differ: the map keeps
+// every command acting on the component the entry names.
+struct ListEntry {
+    QString text;
+    int32_t record;
+};
+
+// The editing logic behind the main window's controls: the board, the placed-components
+// list (ListBox2), its highlighted entry and the selection (SelDetal).
+class Editor {
+public:
+    Editor();
+
+    Board& board() { return m_board; }
+    const Board& board() const { return m_board; }
+
+    // ListBox2
+    const std::vector<ListEntry>& entries() const { return m_entries; }
+    QStringList entryTexts() const;
+    int highlighted() const { return m_highlighted; }      // -1 = none
+    void setHighlighted(int position);                      // -1..count-1, others -> -1
+    // Record named by the highlighted entry, nullptr when none (or a broken invariant).
+    const tDetal* highlightedRecord() const;
+
+    tDetal* SelDetal() const { return m_sel; }
+    // ListBox1 (hidden): selected figure position, 0 at start; a new component gets position+1.
+    int figureSelection() const { return m_figureSelection; }
+    void setFigureSelection(int position) { m_figureSelection = position; }
+
+    // Add: PlaceComponent(35, 5, 2, figure, kind, 0), append and highlight its entry, select it.
+    tDetal& AddComponent(int32_t kind, const QString& entryText);
+
+    enum class SelectResult { Selected, EmptyBoard, NoHighlight };
+    SelectResult Select();
+
+    // Move the selection by `step` cells; all or nothing. False when refused or none selected.
+    bool Move(MoveDir dir, int32_t step);
+    // Turn the selection by delta (+1 counter-clockwise, -1 clockwise).
+    bool Turn(int32_t delta);
+
+    // Clear all: empties the list, then ClearBoard.
+    void ClearAll();
+
+    // Places a stored record and appends its catalog entry (none for unknown kinds).
+    // Used by the project loader and the rebuild after a delete.
+    tDetal& PlaceStored(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind,
+                        int32_t Rot);
+    // After a delete's rebuild: highlight the first entry and select the first record.
+    void SelectFirst();
+
+    // The record positions a delete keeps: all but the one named by the highlighted entry
+    // (all when nothing is highlighted, none when the board holds one component).
+    std::vector<int32_t> recordsKeptByDelete() const;
+
+private:
+    Board m_board;
+    std::vector<ListEntry> m_entries;
+    int m_highlighted = -1;
+    tDetal* m_sel = nullptr;
+    int m_figureSelection = 0;
+};
+
+// Status-bar coordinate texts for a record: "X= " + (X-70), "Y= " + (73-Z), "Z= " + (Y-3).
+struct CoordTexts {
+    QString x, y, z;
+};
+CoordTexts coordinateTexts(const tDetal& d);
+
+} // namespace kelmira
