@@ -46,6 +46,10 @@ public:
                   int32_t ownIndex) const;
     void MoveComponent(tDetal& d, int32_t newX, int32_t newY, int32_t newZ);
     void RotateComponent(tDetal& d, int32_t delta);
+    // As MoveComponent and RotateComponent, telling whether the change was made. A record
+    // that is not this board's own is refused.
+    bool TryMoveComponent(tDetal& d, int32_t newX, int32_t newY, int32_t newZ);
+    bool TryRotateComponent(tDetal& d, int32_t delta);
     void EraseComponent(int32_t index);
     FigureMask RotateFigure(const FigureMask& mask, int32_t steps) const;
     void ClearBoard();
@@ -69,10 +73,28 @@ public:
     // Costs the sum of the footprints, not a sweep of the grid.
     std::vector<int32_t> occupiedCells() const;
 
+    // Grows by one at every ClearBoard, so holders of record pointers can tell theirs went stale.
+    uint64_t clearCount() const { return m_clearCount; }
+
+    // Whether d is the record this board keeps at position d.Index.
+    bool owns(const tDetal& d) const;
+
 private:
+    // Where a record's cells were last stamped. Erasing visits exactly these cells, so the
+    // grid never depends on fields a caller may have changed in the public record since.
+    struct Stamp {
+        std::vector<int32_t> cells; // in-grid cell numbers, ascending
+    };
+
     void stamp(const tDetal& d, const FigureMask& footprint);
+    void eraseStamp(int32_t index);
+    // Calls f(cellNumber) for every footprint cell of mask at (x, y, z) that lies inside the grid.
+    template <typename F>
+    static void forEachCell(int64_t x, int64_t y, int64_t z, const FigureMask& mask, F&& f);
 
     std::unique_ptr<int32_t[]> m_grid;
+    std::vector<Stamp> m_stamps;
+    uint64_t m_clearCount = 0;
     std::array<FigureMask, kFigureCount + 1> m_figures{};
     std::vector<std::unique_ptr<tDetal>> m_list;
     std::function<void()> m_stopTimer, m_startTimer, m_cleared;

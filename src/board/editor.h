@@ -38,7 +38,8 @@ public:
     // Record named by the highlighted entry, nullptr when none (or a broken invariant).
     const tDetal* highlightedRecord() const;
 
-    tDetal* SelDetal() const { return m_sel; }
+    // None once the board has been cleared behind the editor's back, never a freed record.
+    tDetal* SelDetal() const { return m_selClearCount == m_board.clearCount() ? m_sel : nullptr; }
     // ListBox1 (hidden): selected figure position, 0 at start; a new component gets position+1.
     int figureSelection() const { return m_figureSelection; }
     void setFigureSelection(int position) { m_figureSelection = position; }
@@ -69,10 +70,13 @@ public:
     std::vector<int32_t> recordsKeptByDelete() const;
 
 private:
+    void select(tDetal* d);
+
     Board m_board;
     std::vector<ListEntry> m_entries;
     int m_highlighted = -1;
     tDetal* m_sel = nullptr;
+    uint64_t m_selClearCount = 0;
     int m_figureSelection = 0;
 };
 

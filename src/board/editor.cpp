@@ -1,0 +1,142 @@
+#include "editor.h"
+
+#include <limits>
+
+namespace kelmira {
+
+namespace {
+
+constexpr int32_t kStartX = 35;
+constexpr int32_t kStartY = 5;
+constexpr int32_t kStartZ = 2;
+
+} // namespace
+
+Editor::Editor() = default;
+
+QStringList Editor::entryTexts() const {
+    QStringList texts;
+    texts.reserve(qsizetype(m_entries.size()));
+    for (const ListEntry& e : m_entries)
+        texts << e.text;
+    return texts;
+}
+
+void Editor::setHighlighted(int position) {
+    m_highlighted = position >= 0 && size_t(position) < m_entries.size() ? position : -1;
+}
+
+const tDetal* Editor::highlightedRecord() const {
+    if (m_highlighted < 0 || size_t(m_highlighted) >= m_entries.size())
+        return nullptr;
+    return m_board.detal(m_entries[size_t(m_highlighted)].record);
+}
+
+void Editor::select(tDetal* d) {
+    m_sel = d;
+    m_selClearCount = m_board.clearCount();
+}
+
+tDetal& Editor::AddComponent(int32_t kind, const QString& entryText) {
+    const auto figure = static_cast<int32_t>(int64_t(m_figureSelection) + 1);
+    tDetal& d = m_board.PlaceComponent(kStartX, kStartY, kStartZ, figure, kind, 0);
+    m_entries.push_back({entryText, d.Index});
+    m_highlighted = int(m_entries.size()) - 1;
+    select(&d);
+    return d;
+}
+
+Editor::SelectResult Editor::Select() {
+    if (m_board.count() == 0)
+        return SelectResult::EmptyBoard;
+    tDetal* d = nullptr;
+    if (m_highlighted >= 0 && size_t(m_highlighted) < m_entries.size())
+        d = m_board.detal(m_entries[size_t(m_highlighted)].record);
+    if (!d)
+        return SelectResult::NoHighlight;
+    select(d);
+    return SelectResult::Selected;
+}
+
+bool Editor::Move(MoveDir dir, int32_t step) {
+    tDetal* d = SelDetal();
+    if (!d)
+        return false;
+    int64_t x = d->X, y = d->Y, z = d->Z;
+    switch (dir) {
+    case MoveDir::Left:
+        x -= step;
+        break;
+    case MoveDir::Right:
+        x += step;
+        break;
+    case MoveDir::Forward:
+        z -= step;
+        break;
+    case MoveDir::Back:
+        z += step;
+        break;
+    case MoveDir::Up:
+        y += step;
+        break;
+    case MoveDir::Down:
+        y -= step;
+        break;
+    }
+    // A target beyond 32 bits is far outside the board: refused, never wrapped back onto it.
+    auto fits = [](int64_t v) {
+        return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+    };
+    if (!fits(x) || !fits(y) || !fits(z))
+        return false;
+    return m_board.TryMoveComponent(*d, int32_t(x), int32_t(y), int32_t(z));
+}
+
+bool Editor::Turn(int32_t delta) {
+    tDetal* d = SelDetal();
+    return d && m_board.TryRotateComponent(*d, delta);
+}
+
+void Editor::ClearAll() {
+    m_entries.clear();
+    m_highlighted = -1;
+    m_board.ClearBoard();
+    select(nullptr);
+}
+
+tDetal& Editor::PlaceStored(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind,
+                            int32_t Rot) {
+    tDetal& d = m_board.PlaceComponent(X, Y, Z, Figure, Kind, Rot);
+    if (const KindInfo* k = findKind(Kind))
+        m_entries.push_back({k->entry, d.Index});
+    return d;
+}
+
+void Editor::SelectFirst() {
+    m_highlighted = m_entries.empty() ? -1 : 0;
+    select(m_board.detal(0));
+}
+
+std::vector<int32_t> Editor::recordsKeptByDelete() const {
+    const int32_t n = m_board.count();
+    // The rebuild stops after clearing when the board held at most one component.
+    if (n <= 1)
+        return {};
+    const tDetal* removed = highlightedRecord();
+    std::vector<int32_t> kept;
+    kept.reserve(size_t(n));
+    for (int32_t i = 0; i < n; ++i)
+        if (!removed || removed->Index != i)
+            kept.push_back(i);
+    return kept;
+}
+
+CoordTexts coordinateTexts(const tDetal& d) {
+    // Widened so a coordinate near the 32-bit limits (only a hand-edited file has one) shows
+    // its true distance from the board's reference point instead of a wrapped number.
+    return {QStringLiteral("X= ") + QString::number(int64_t(d.X) - 70),
+            QStringLiteral("Y= ") + QString::number(73 - int64_t(d.Z)),
+            QStringLiteral("Z= ") + QString::number(int64_t(d.Y) - 3)};
+}
+
+} // namespace kelmira
