@@ -1,0 +1,31 @@
+#pragma once
+
+#include "camera.h"
+#include "scene.h"
+
+#include <QMatrix4x4>
+#include <QPointF>
+#include <QSize>
+#include <QVector3D>
+
+namespace kelmira {
+
+// Opens the drawing of one pane in the current GL context: viewport (0, 0, w, h) in device
+// pixels, perspective 30 degrees / w:h / 1..10000, model-view identity, lighting off, depth
+// test on, and a clear of colour and depth to the background. The clear is opaque: a
+// QOpenGLWidget is composited with its alpha, so alpha 0 would make the pane see-through.
+void beginPane(int widthPx, int heightPx, const Rgb& background);
+
+// The projection beginPane loads. A pane of height 0 (a squeezed window) uses the ratio of a
+// 1-pixel-high one instead of dividing by zero; nothing of it is visible anyway.
+QMatrix4x4 paneProjection(int widthPx, int heightPx);
+
+// The model-view matrix a pane's scene is drawn with: its camera and the scene's scale of 0.1.
+QMatrix4x4 paneModelView(Pane pane, const CameraState& cam, int zoom);
+
+// Where a point in scene units lands in a pane of the given size, in pixels with (0, 0) at the
+// top-left corner as in a QImage; the same matrices the pane draws with.
+QPointF projectScenePoint(Pane pane, const CameraState& cam, int zoom, QSize sizePx,
+                          const QVector3D& scenePoint);
+
+} // namespace kelmira

@@ -1,0 +1,283 @@
+#include "renderer.h"
+
+#include "board.h"
+#include "models.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace kelmira {
+
+namespace {
+
+struct Box {
+    float x0, y0, z0, x1, y1, z1;
+};
+
+constexpr Box kBoardBox{-10, 0, -10, 10, 0.4f, 10};
+constexpr Box kStageBox{-12, -1, -12, 12, 0, 12};
+constexpr float kAxisHalfLength = 14;
+
+void color(Canvas& c, const Rgb& rgb) { c.color(rgb.r, rgb.g, rgb.b); }
+
+void solidBox(Canvas& c, const Box& b) {
+    c.begin(Canvas::Primitive::Quads);
+    // bottom, top
+    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x1, b.y0, b.z0), c.vertex(b.x1, b.y0, b.z1), c.vertex(b.x0, b.y0, b.z1);
+    c.vertex(b.x0, b.y1, b.z0), c.vertex(b.x0, b.y1, b.z1), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x1, b.y1, b.z0);
+    // back, front
+    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x0, b.y1, b.z0), c.vertex(b.x1, b.y1, b.z0), c.vertex(b.x1, b.y0, b.z0);
+    c.vertex(b.x0, b.y0, b.z1), c.vertex(b.x1, b.y0, b.z1), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x0, b.y1, b.z1);
+    // left, right
+    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x0, b.y0, b.z1), c.vertex(b.x0, b.y1, b.z1), c.vertex(b.x0, b.y1, b.z0);
+    c.vertex(b.x1, b.y0, b.z0), c.vertex(b.x1, b.y1, b.z0), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x1, b.y0, b.z1);
+    c.end();
+}
+
+// The twelve edges, inside a Lines batch the caller opened.
+void boxEdges(Canvas& c, const Box& b) {
+    const float xs[2] = {b.x0, b.x1}, ys[2] = {b.y0, b.y1}, zs[2] = {b.z0, b.z1};
+    for (float y : ys)
+        for (float z : zs)
+            c.vertex(b.x0, y, z), c.vertex(b.x1, y, z);
+    for (float x : xs)
+        for (float z : zs)
+            c.vertex(x, b.y0, z), c.vertex(x, b.y1, z);
+    for (float x : xs)
+        for (float y : ys)
+            c.vertex(x, y, b.z0), c.vertex(x, y, b.z1);
+}
+
+enum class Axis { X, Y, Z };
+
+// An axis line with its arrowhead; ax is the scene axis (OZ is the scene's y, OY its z).
+void drawAxis(Canvas& c, Axis ax, const Rgb& rgb, QuadricId q) {
+    color(c, rgb);
+    const float L = kAxisHalfLength;
+    c.begin(Canvas::Primitive::Lines);
+    if (ax == Axis::X)
+        c.vertex(-L, 0, 0), c.vertex(L, 0, 0);
+    else if (ax == Axis::Y)
+        c.vertex(0, -L, 0), c.vertex(0, L, 0);
+    else
+        c.vertex(0, 0, -L), c.vertex(0, 0, L);
+    c.end();
+    if (!q)
+        return;
+    c.quadricDrawStyle(q, QuadricLine);
+    c.quadricOrientation(q, QuadricInside);
+    c.quadricNormals(q, QuadricSmooth);
+    // The cone's own axis is +z from its tip; turn it to point back along the scene axis.
+    // The turn and the shift are undone step by step rather than with a push/pop.
+    if (ax == Axis::X) {
+        c.translate(L, 0, 0);
+        c.rotate(-90, 0, 1, 0);
+    } else if (ax == Axis::Y) {
+        c.translate(0, L, 0);
+        c.rotate(90, 1, 0, 0);
+    } else {
+        c.translate(0, 0, -L);
+    }
+    c.cylinder(q, 0, 0.1, 0.4, 60, 70);
+    if (ax == Axis::X) {
+        c.rotate(90, 0, 1, 0);
+        c.translate(-L, 0, 0);
+    } else if (ax == Axis::Y) {
+        c.rotate(-90, 1, 0, 0);
+        c.translate(0, -L, 0);
+    } else {
+        c.translate(0, 0, L);
+    }
+}
+
+std::atomic<bool> g_reportedMissingRecord{false};
+
+// One occupied cell; false when the cell names no record.
+bool drawCell(Canvas& c, Board& board, int32_t cellNo, int32_t index, int rotationStep,
+              ModelDrawer drawer) {
+    tDetal* d = board.detal(index);
+    if (!d) {
+        if (!g_reportedMissingRecord.exchange(true))
+            std::fprintf(stderr,
+                         "kelmira: grid cell %d holds %d, which names no placed component; "
+                         "such cells are not drawn\n",
+                         cellNo, index);
+        return false;
+    }
+    const int x = cellNo / (kGridSize * kGridSize) + 1;
+    const int y = cellNo / kGridSize % kGridSize + 1;
+    const int z = cellNo % kGridSize + 1;
+    c.pushMatrix();
+    c.translate(kCellSpacing * static_cast<float>(x), kCellSpacing * static_cast<float>(y),
+                kCellSpacing * static_cast<float>(z));
+    if (const std::optional<int> angle = foldRotation(d->Rot, rotationStep))
+        c.rotate(static_cast<float>(*angle), 0, 1, 0);
+    (drawer ? drawer : &drawModel)(c, d->Kind);
+    c.popMatrix();
+    return true;
+}
+
+} // namespace
+
+std::optional<int> foldRotation(int32_t& rot, int rotationStep) {
+    if (rotationStep == 45) {
+        if (rot == 5)
+            rot = -3;
+        else if (rot == -4)
+            rot = 4;
+        if (rot >= -3 && rot <= 4)
+            return rot >= 0 ? rot * 45 : 360 + rot * 45;
+    } else if (rotationStep == 90) {
+        if (rot == 2)
+            rot = -2;
+        else if (rot == -3)
+            rot = 1;
+        if (rot >= -2 && rot <= 1)
+            return rot >= 0 ? rot * 90 : 360 + rot * 90;
+    }
+    return std::nullopt;
+}
+
+void applyPaneCamera(Canvas& c, Pane pane, const CameraState& cam, int zoom) {
+    switch (pane) {
+    case Pane::Front:
+        c.translate(0, 0, -4.6f);
+        c.rotate(3, 1, 0, 0);
+        break;
+    case Pane::Side:
+        c.translate(0, 0, -4.6f);
+        c.rotate(90, 0, 1, 0);
+        c.rotate(3, 0, 0, 1);
+        break;
+    case Pane::Top:
+        c.translate(0, 0, -4.8f);
+        c.rotate(90, 1, 0, 0);
+        break;
+    case Pane::ThreeD:
+        c.translate(static_cast<float>(cam.CameraPanX), static_cast<float>(cam.CameraPanY + 1),
+                    -static_cast<float>(zoom) / 5);
+        c.rotate(static_cast<float>(cam.CameraYaw), 0, 1, 0);
+        c.rotate(static_cast<float>(cam.CameraPitch + 20), 1, 0, 0);
+        break;
+    }
+}
+
+void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s) {
+    auto grid = [&c](auto line) {
+        for (int i = -10; i <= 10; ++i) {
+            c.begin(Canvas::Primitive::Lines);
+            line(static_cast<float>(i));
+            c.end();
+        }
+    };
+    auto xz = [&] {
+        grid([&c](float i) {
+            c.vertex(-10, i, 0), c.vertex(10, i, 0);
+            c.vertex(i, -10, 0), c.vertex(i, 10, 0);
+        });
+    };
+    auto yz = [&] {
+        grid([&c](float i) {
+            c.vertex(0, -10, i), c.vertex(0, 10, i);
+            c.vertex(0, i, -10), c.vertex(0, i, 10);
+        });
+    };
+    auto xy = [&] {
+        grid([&c](float i) {
+            c.vertex(-10, 0.5f, i), c.vertex(10, 0.5f, i);
+            c.vertex(i, 0.5f, -10), c.vertex(i, 0.5f, 10);
+        });
+    };
+    switch (pane) {
+    case Pane::Front:
+        if (s.planeXZ)
+            xz();
+        break;
+    case Pane::Side:
+        if (s.planeYZ)
+            yz();
+        break;
+    case Pane::Top:
+        if (s.planeXY)
+            xy();
+        break;
+    case Pane::ThreeD:
+        if (s.planeXZ)
+            xz();
+        if (s.planeXY)
+            xy();
+        if (s.planeYZ)
+            yz();
+        break;
+    }
+}
+
+void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& board,
+               ModelDrawer drawer) {
+    color(c, s.boardColor);
+    solidBox(c, kBoardBox);
+    color(c, s.stageColor);
+    if (s.stage)
+        solidBox(c, kStageBox);
+
+    c.color(0.8f, 0.8f, 0.8f);
+    c.lineWidth(3);
+    c.begin(Canvas::Primitive::Lines);
+    if (s.stage)
+        boxEdges(c, kStageBox);
+    boxEdges(c, kBoardBox);
+    c.end();
+
+    c.lineWidth(2);
+    if (s.axisX)
+        drawAxis(c, Axis::X, s.axisXColor, axisQuadric);
+    if (s.axisZ)
+        drawAxis(c, Axis::Y, s.axisZColor, axisQuadric);
+    if (s.axisY)
+        drawAxis(c, Axis::Z, s.axisYColor, axisQuadric);
+
+    c.lineWidth(1);
+    c.translate(-8, -1, -8);
+    drawPlacedComponents(c, board, s.rotationStep, drawer);
+    c.lineWidth(0.5f);
+}
+
+void drawPaneContents(Canvas& c, Pane pane, const FrameInput& in, QuadricId axisQuadric,
+                      ModelDrawer drawer) {
+    applyPaneCamera(c, pane, in.camera, in.zoom);
+    c.scale(0.1f, 0.1f, 0.1f);
+    color(c, in.settings.planeColor);
+    drawPlaneGrids(c, pane, in.settings);
+    drawScene(c, in.settings, axisQuadric, in.board, drawer);
+}
+
+ComponentPassStats drawPlacedComponents(Canvas& c, Board& board, int rotationStep,
+                                        ModelDrawer drawer) {
+    ComponentPassStats stats;
+    const int32_t* grid = board.gridData();
+    for (int32_t cellNo : board.occupiedCells()) {
+        if (drawCell(c, board, cellNo, grid[cellNo], rotationStep, drawer))
+            ++stats.drawn;
+        else
+            ++stats.skipped;
+    }
+    return stats;
+}
+
+ComponentPassStats drawPlacedComponentsSweep(Canvas& c, Board& board, int rotationStep,
+                                             ModelDrawer drawer) {
+    ComponentPassStats stats;
+    const int32_t* grid = board.gridData();
+    constexpr int32_t cells = kGridSize * kGridSize * kGridSize;
+    for (int32_t cellNo = 0; cellNo < cells; ++cellNo) {
+        if (grid[cellNo] == kEmptyCell)
+            continue;
+        if (drawCell(c, board, cellNo, grid[cellNo], rotationStep, drawer))
+            ++stats.drawn;
+        else
+            ++stats.skipped;
+    }
+    return stats;
+}
+
+} // namespace kelmira
