@@ -1,0 +1,111 @@
+#pragma once
+
+#include "colorvalue.h"
+#include "settingsfile.h"
+
+#include <QColor>
+#include <QWidget>
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QRadioButton;
+class QSlider;
+
+namespace kelmira {
+
+class ColorPanel;
+
+// The settings window, "Form2". Its controls are the settings: the renderer and the editing
+// commands read them through the accessors below whenever they need a value. It has no OK
+// or Cancel; closing it only hides it.
+class TForm2 : public QWidget {
+    Q_OBJECT
+  public:
+    // Panel numbers, as in the control names Panel1..Panel7.
+    enum Panel {
+        StagePanel = 1,
+        BoardPanel,
+        AxisXPanel,
+        AxisYPanel,
+        AxisZPanel,
+        BackgroundPanel,
+        PlanePanel
+    };
+    static constexpr int kPanelCount = 7;
+
+    explicit TForm2(QWidget* parent = nullptr);
+
+    bool stageShown() const;       // CheckBox1
+    bool presentationMode() const; // CheckBox2
+    bool axisXShown() const;       // CheckBox5 "OX"
+    bool axisYShown() const;       // CheckBox7 "OY"
+    bool axisZShown() const;       // CheckBox6 "OZ"
+    bool planeXYShown() const;     // CheckBox9
+    bool planeYZShown() const;     // CheckBox8
+    bool planeXZShown() const;     // CheckBox4
+
+    // panel is 1..7 (see Panel); another number asserts and reads as black.
+    ColorValue panelColor(int panel) const;
+    QColor panelQColor(int panel) const { return panelColor(panel).toQColor(); }
+    void setPanelColor(int panel, ColorValue color);
+    // The colour the panel's dialog will open on: its last confirmed colour.
+    QColor dialogColor(int panel) const;
+
+    int frameInterval() const; // TrackBar1, ms
+    int moveStep() const;      // TrackBar2, cells
+    // Degrees that one rotation step stands for: 45, 90, or 0 when neither button is checked
+    // (a settings file can leave both unchecked).
+    int rotationStep() const;
+
+    // The controls' state as the settings file stores it (the main window's two colours
+    // are left at their defaults), and the reverse.
+    StoredSettings values() const;
+    void applyValues(const StoredSettings& values);
+
+  Q_SIGNALS:
+    void frameIntervalChanged(int milliseconds);
+    // Any control changed, by the user or by applyValues().
+    void settingsChanged();
+
+  public Q_SLOTS:
+    void TrackBar1Change(int position);
+    // Asks for the panel's colour with its own dialog; a confirmed colour becomes the
+    // panel's colour and the dialog's next starting colour.
+    void panelClick(int panel);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    struct ColorDialogState {
+        QString name;
+        QColor last;
+        std::array<QColor, 16> custom;
+    };
+
+    void buildOptions();
+    void buildColors();
+    void buildFramePeriod();
+    void buildMoveStep();
+    void buildRotation();
+    QCheckBox* addCheckBox(QWidget* parent, int number, const QString& text, const QRect& rect,
+                           bool checked, const QString& hint = {});
+    ColorPanel* addPanel(QWidget* parent, int number, const QString& caption, const QPoint& at);
+    void setRadioButtons(bool first, bool second);
+
+    std::array<QCheckBox*, 10> m_checkBoxes{}; // by control number; 3 is not used
+    std::array<ColorPanel*, kPanelCount> m_panels{};
+    std::array<ColorDialogState, kPanelCount> m_dialogs;
+    QGroupBox* m_framePeriodBox = nullptr;
+    QSlider* m_trackBar1 = nullptr;
+    QSlider* m_trackBar2 = nullptr;
+    QRadioButton* m_radioButton1 = nullptr;
+    QRadioButton* m_radioButton2 = nullptr;
+    QButtonGroup* m_rotationGroup = nullptr;
+    bool m_centred = false;
+};
+
+} // namespace kelmira
