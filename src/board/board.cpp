@@ -72,7 +72,9 @@ void Board::setTimerHooks(std::function<void()> stop, std::function<void()> star
     m_startTimer = std::move(start);
 }
 
-void Board::setClearedHook(std::function<void()> cleared) { m_cleared = std::move(cleared); }
+void Board::setClearedHook(std::function<void()> cleared) {
+    m_cleared = std::move(cleared);
+}
 
 tDetal& Board::PlaceComponent(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind,
                               int32_t Rot) {
@@ -97,8 +99,7 @@ tDetal& Board::PlaceComponent(int32_t X, int32_t Y, int32_t Z, int32_t Figure, i
 
 bool Board::CanPlace(int32_t x, int32_t y, int32_t z, const FigureMask& footprint,
                      int32_t ownIndex) const {
-    if (x < kMinXY || x > kMaxOrigin || y < kMinXY || y > kMaxOrigin || z < kMinZ ||
-        z > kMaxOrigin)
+    if (x < kMinXY || x > kMaxOrigin || y < kMinXY || y > kMaxOrigin || z < kMinZ || z > kMaxOrigin)
         return false;
     for (int i = 1; i <= 5; ++i)
         for (int j = 1; j <= 5; ++j)
@@ -139,7 +140,9 @@ bool Board::TryMoveComponent(tDetal& d, int32_t newX, int32_t newY, int32_t newZ
     return true;
 }
 
-void Board::RotateComponent(tDetal& d, int32_t delta) { TryRotateComponent(d, delta); }
+void Board::RotateComponent(tDetal& d, int32_t delta) {
+    TryRotateComponent(d, delta);
+}
 
 bool Board::TryRotateComponent(tDetal& d, int32_t delta) {
     if (!owns(d))
@@ -177,7 +180,9 @@ void Board::stamp(const tDetal& d, const FigureMask& footprint) {
     });
 }
 
-FigureMask Board::RotateFigure(const FigureMask& mask, int32_t) const { return mask; }
+FigureMask Board::RotateFigure(const FigureMask& mask, int32_t) const {
+    return mask;
+}
 
 void Board::ClearBoard() {
     if (m_stopTimer)

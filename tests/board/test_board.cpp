@@ -19,7 +19,9 @@ struct Values {
     bool operator==(const Values&) const = default;
 };
 
-Values valuesOf(const tDetal& d) { return {d.X, d.Y, d.Z, d.Kind, d.Figure, d.Rot, d.Index}; }
+Values valuesOf(const tDetal& d) {
+    return {d.X, d.Y, d.Z, d.Kind, d.Figure, d.Rot, d.Index};
+}
 
 // Everything observable of a board: its records and the grid as a sweep sees it.
 struct Snapshot {
@@ -42,7 +44,7 @@ struct Snapshot {
 class TestBoard : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void newBoardIsEmpty();
     void figureTable();
     void stampedCells_data();

@@ -13,7 +13,9 @@ namespace {
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
-QList<int> toList(const std::vector<int32_t>& v) { return QList<int>(v.begin(), v.end()); }
+QList<int> toList(const std::vector<int32_t>& v) {
+    return QList<int>(v.begin(), v.end());
+}
 
 // The delete command as the main window runs it on top of the editor (without the scratch
 // file): keep the records, clear, place them again, select the first.
@@ -35,7 +37,7 @@ void deleteHighlighted(Editor& e) {
 class TestEditor : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void addSensorOnEmptyBoard();
     void addUsesSelectedFigure();
     void move_data();
@@ -91,25 +93,39 @@ void TestEditor::move_data() {
     QTest::addColumn<int>("step");
     QTest::addColumn<QList<int>>("from");
     QTest::addColumn<QList<int>>("to"); // equal to from when refused
-    QTest::newRow("left 5 from x 7 reaches 2") << MoveDir::Left << 5 << QList{7, 5, 2} << QList{2, 5, 2};
-    QTest::newRow("left 5 from x 6 refused") << MoveDir::Left << 5 << QList{6, 5, 2} << QList{6, 5, 2};
-    QTest::newRow("lower 2 from y 4 reaches 2") << MoveDir::Down << 2 << QList{35, 4, 2} << QList{35, 2, 2};
-    QTest::newRow("lower 2 from y 3 refused") << MoveDir::Down << 2 << QList{35, 3, 2} << QList{35, 3, 2};
-    QTest::newRow("forward decreases z") << MoveDir::Forward << 3 << QList{35, 5, 10} << QList{35, 5, 7};
+    QTest::newRow("left 5 from x 7 reaches 2")
+        << MoveDir::Left << 5 << QList{7, 5, 2} << QList{2, 5, 2};
+    QTest::newRow("left 5 from x 6 refused")
+        << MoveDir::Left << 5 << QList{6, 5, 2} << QList{6, 5, 2};
+    QTest::newRow("lower 2 from y 4 reaches 2")
+        << MoveDir::Down << 2 << QList{35, 4, 2} << QList{35, 2, 2};
+    QTest::newRow("lower 2 from y 3 refused")
+        << MoveDir::Down << 2 << QList{35, 3, 2} << QList{35, 3, 2};
+    QTest::newRow("forward decreases z")
+        << MoveDir::Forward << 3 << QList{35, 5, 10} << QList{35, 5, 7};
     QTest::newRow("forward to z 1") << MoveDir::Forward << 1 << QList{35, 5, 2} << QList{35, 5, 1};
-    QTest::newRow("forward past z 1 refused") << MoveDir::Forward << 2 << QList{35, 5, 2} << QList{35, 5, 2};
+    QTest::newRow("forward past z 1 refused")
+        << MoveDir::Forward << 2 << QList{35, 5, 2} << QList{35, 5, 2};
     QTest::newRow("back increases z") << MoveDir::Back << 4 << QList{35, 5, 2} << QList{35, 5, 6};
     QTest::newRow("right increases x") << MoveDir::Right << 2 << QList{35, 5, 2} << QList{37, 5, 2};
-    QTest::newRow("right until the cell reaches 150") << MoveDir::Right << 1 << QList{145, 5, 2} << QList{146, 5, 2};
-    QTest::newRow("right with the cell beyond 150 refused") << MoveDir::Right << 1 << QList{146, 5, 2} << QList{146, 5, 2};
+    QTest::newRow("right until the cell reaches 150")
+        << MoveDir::Right << 1 << QList{145, 5, 2} << QList{146, 5, 2};
+    QTest::newRow("right with the cell beyond 150 refused")
+        << MoveDir::Right << 1 << QList{146, 5, 2} << QList{146, 5, 2};
     QTest::newRow("raise increases y") << MoveDir::Up << 5 << QList{35, 5, 2} << QList{35, 10, 2};
-    QTest::newRow("raise with the cell beyond 150 refused") << MoveDir::Up << 5 << QList{35, 141, 2} << QList{35, 141, 2};
-    QTest::newRow("back past 148 refused") << MoveDir::Back << 1 << QList{35, 5, 148} << QList{35, 5, 148};
+    QTest::newRow("raise with the cell beyond 150 refused")
+        << MoveDir::Up << 5 << QList{35, 141, 2} << QList{35, 141, 2};
+    QTest::newRow("back past 148 refused")
+        << MoveDir::Back << 1 << QList{35, 5, 148} << QList{35, 5, 148};
     // Stored values at the 32-bit limits: the step must not wrap them onto the board.
-    QTest::newRow("left from x min") << MoveDir::Left << 5 << QList{kMin, 5, 2} << QList{kMin, 5, 2};
-    QTest::newRow("right from x max") << MoveDir::Right << 5 << QList{kMax, 5, 2} << QList{kMax, 5, 2};
-    QTest::newRow("down from y min") << MoveDir::Down << 1 << QList{35, kMin, 2} << QList{35, kMin, 2};
-    QTest::newRow("back from z max") << MoveDir::Back << 3 << QList{35, 5, kMax} << QList{35, 5, kMax};
+    QTest::newRow("left from x min")
+        << MoveDir::Left << 5 << QList{kMin, 5, 2} << QList{kMin, 5, 2};
+    QTest::newRow("right from x max")
+        << MoveDir::Right << 5 << QList{kMax, 5, 2} << QList{kMax, 5, 2};
+    QTest::newRow("down from y min")
+        << MoveDir::Down << 1 << QList{35, kMin, 2} << QList{35, kMin, 2};
+    QTest::newRow("back from z max")
+        << MoveDir::Back << 3 << QList{35, 5, kMax} << QList{35, 5, kMax};
     // In 32 bits, kMin + 1 - kMax wraps to exactly 2, a legal origin.
     QTest::newRow("huge step would wrap onto the board")
         << MoveDir::Left << kMax << QList{kMin + 1, 5, 2} << QList{kMin + 1, 5, 2};
