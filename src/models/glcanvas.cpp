@@ -13,23 +13,47 @@ static_assert(QuadricFill == GLU_FILL && QuadricLine == GLU_LINE && QuadricInsid
 
 namespace {
 
-GLUquadric* toGlu(QuadricId q) { return reinterpret_cast<GLUquadric*>(q); }
+GLUquadric* toGlu(QuadricId q) {
+    return reinterpret_cast<GLUquadric*>(q);
+}
 
 } // namespace
 
-void GlCanvas::color(float r, float g, float b) { glColor3f(r, g, b); }
-void GlCanvas::lineWidth(float w) { glLineWidth(w); }
-void GlCanvas::pushMatrix() { glPushMatrix(); }
-void GlCanvas::popMatrix() { glPopMatrix(); }
-void GlCanvas::translate(float x, float y, float z) { glTranslatef(x, y, z); }
-void GlCanvas::rotate(float degrees, float x, float y, float z) { glRotatef(degrees, x, y, z); }
-void GlCanvas::scale(float x, float y, float z) { glScalef(x, y, z); }
+void GlCanvas::color(float r, float g, float b) {
+    glColor3f(r, g, b);
+}
+void GlCanvas::lineWidth(float w) {
+    glLineWidth(w);
+}
+void GlCanvas::pushMatrix() {
+    glPushMatrix();
+}
+void GlCanvas::popMatrix() {
+    glPopMatrix();
+}
+void GlCanvas::translate(float x, float y, float z) {
+    glTranslatef(x, y, z);
+}
+void GlCanvas::rotate(float degrees, float x, float y, float z) {
+    glRotatef(degrees, x, y, z);
+}
+void GlCanvas::scale(float x, float y, float z) {
+    glScalef(x, y, z);
+}
 
-void GlCanvas::begin(Primitive p) { glBegin(p == Primitive::Lines ? GL_LINES : GL_QUADS); }
-void GlCanvas::vertex(float x, float y, float z) { glVertex3f(x, y, z); }
-void GlCanvas::end() { glEnd(); }
+void GlCanvas::begin(Primitive p) {
+    glBegin(p == Primitive::Lines ? GL_LINES : GL_QUADS);
+}
+void GlCanvas::vertex(float x, float y, float z) {
+    glVertex3f(x, y, z);
+}
+void GlCanvas::end() {
+    glEnd();
+}
 
-QuadricId GlCanvas::newQuadric() { return reinterpret_cast<QuadricId>(gluNewQuadric()); }
+QuadricId GlCanvas::newQuadric() {
+    return reinterpret_cast<QuadricId>(gluNewQuadric());
+}
 
 // GLU dereferences the quadric without a check, so a failed gluNewQuadric must not reach it.
 void GlCanvas::deleteQuadric(QuadricId q) {

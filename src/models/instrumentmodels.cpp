@@ -145,8 +145,9 @@ void DrawSwitch(Canvas& c) {
     solidBox(c, {-0.4f, 0.4f, 2, 2.8f, -0.4f, 0.4f});
     c.lineWidth(2);
     paint(c, kLeadGrey);
-    uprightLeads(c, 0.4f, 0,
-                 {{-0.2f, 0}, {0.2f, 0}, {-0.2f, 0.6f}, {0.2f, 0.6f}, {-0.2f, -0.6f}, {0.2f, -0.6f}});
+    uprightLeads(
+        c, 0.4f, 0,
+        {{-0.2f, 0}, {0.2f, 0}, {-0.2f, 0.6f}, {0.2f, 0.6f}, {-0.2f, -0.6f}, {0.2f, -0.6f}});
     paint(c, {0.7f, 0.7f, 0.27f});
     boxOutline(c, body);
     c.lineWidth(1);

@@ -2,32 +2,29 @@
 
 namespace kelmira {
 
+namespace {
+
+struct KindModel {
+    int32_t kind;
+    ModelFn draw;
+};
+
+constexpr KindModel kModels[] = {
+    {1, DrawSensor},         {2, DrawChip},        {3, DrawRectifier},    {4, DrawDiode},
+    {5, DrawThyristor},      {6, DrawLed},         {7, DrawTransistor},   {8, DrawMotor},
+    {9, DrawDisplay},        {11, DrawResistor},   {12, DrawCapacitor},   {13, DrawVaristor},
+    {14, DrawPotentiometer}, {15, DrawSpeaker},    {21, DrawAmmeter},     {22, DrawVoltmeter},
+    {23, DrawOhmmeter},      {24, DrawMultimeter}, {31, DrawPowerSupply}, {32, DrawSwitch},
+    {33, DrawWire1},         {34, DrawWire2},
+};
+
+} // namespace
+
 ModelFn modelForKind(int32_t kind) {
-    switch (kind) {
-    case 1: return DrawSensor;
-    case 2: return DrawChip;
-    case 3: return DrawRectifier;
-    case 4: return DrawDiode;
-    case 5: return DrawThyristor;
-    case 6: return DrawLed;
-    case 7: return DrawTransistor;
-    case 8: return DrawMotor;
-    case 9: return DrawDisplay;
-    case 11: return DrawResistor;
-    case 12: return DrawCapacitor;
-    case 13: return DrawVaristor;
-    case 14: return DrawPotentiometer;
-    case 15: return DrawSpeaker;
-    case 21: return DrawAmmeter;
-    case 22: return DrawVoltmeter;
-    case 23: return DrawOhmmeter;
-    case 24: return DrawMultimeter;
-    case 31: return DrawPowerSupply;
-    case 32: return DrawSwitch;
-    case 33: return DrawWire1;
-    case 34: return DrawWire2;
-    default: return nullptr;
-    }
+    for (const KindModel& m : kModels)
+        if (m.kind == kind)
+            return m.draw;
+    return nullptr;
 }
 
 void drawModel(Canvas& c, int32_t kind) {

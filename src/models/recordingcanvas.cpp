@@ -86,8 +86,8 @@ Bounds sphereBounds(const Matrix4d& m, double r) {
     Bounds b;
     double lo[3], hi[3];
     for (int i = 0; i < 3; ++i) {
-        const double e = std::abs(r) * std::sqrt(m.at(i, 0) * m.at(i, 0) +
-                                                 m.at(i, 1) * m.at(i, 1) + m.at(i, 2) * m.at(i, 2));
+        const double e = std::abs(r) * std::sqrt(m.at(i, 0) * m.at(i, 0) + m.at(i, 1) * m.at(i, 1) +
+                                                 m.at(i, 2) * m.at(i, 2));
         lo[i] = centre[i] - e;
         hi[i] = centre[i] + e;
     }
@@ -96,7 +96,9 @@ Bounds sphereBounds(const Matrix4d& m, double r) {
     return b;
 }
 
-QString quadricText(QuadricId q) { return QString::number(qulonglong(q)); }
+QString quadricText(QuadricId q) {
+    return QString::number(qulonglong(q));
+}
 
 } // namespace
 

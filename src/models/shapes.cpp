@@ -12,7 +12,9 @@ void line(Canvas& c, float x0, float y0, float z0, float x1, float y1, float z1)
 }
 
 // A count of 0 stands for "same as slices", as the model tables read.
-int orSlices(int n, int slices) { return n > 0 ? n : slices; }
+int orSlices(int n, int slices) {
+    return n > 0 ? n : slices;
+}
 
 } // namespace
 

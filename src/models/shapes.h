@@ -12,7 +12,9 @@ struct Rgb {
     float r, g, b;
 };
 
-inline void paint(Canvas& c, Rgb colour) { c.color(colour.r, colour.g, colour.b); }
+inline void paint(Canvas& c, Rgb colour) {
+    c.color(colour.r, colour.g, colour.b);
+}
 
 // The colours that recur across models.
 inline constexpr Rgb kBlack{0.1f, 0.1f, 0.1f};
