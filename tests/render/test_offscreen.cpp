@@ -60,6 +60,7 @@ private Q_SLOTS:
     void backgroundClearsOpaque();
     void planeGridAppearsWhenOn();
     void zeroHeightPaneDoesNotFail();
+    void headlessContextDrawsTheSamePicture();
     void saveDefaultPanes();
 
 private:
@@ -76,7 +77,8 @@ void TestOffscreen::initTestCase() {
     m_renderer = std::make_unique<OffscreenRenderer>();
     if (!m_renderer->isValid())
         QSKIP(qPrintable("no offscreen GL: " + m_renderer->errorString()));
-    qInfo() << "offscreen GL" << m_renderer->glVersion();
+    qInfo() << "offscreen GL" << m_renderer->glVersion() << "backend"
+            << (m_renderer->backend() == OffscreenRenderer::Backend::Qt ? "Qt" : "EGL");
 }
 
 void TestOffscreen::sceneObjectsAtProjectedPoints_data() {
@@ -208,6 +210,24 @@ void TestOffscreen::zeroHeightPaneDoesNotFail() {
     const QImage img = render(Pane::ThreeD, SceneSettings{}, QSize(300, 1));
     QCOMPARE(img.size(), QSize(300, 1));
     QVERIFY(render(Pane::ThreeD, SceneSettings{}, QSize(300, 0)).isNull());
+}
+
+// The surfaceless context serves a renderer without any display; it must draw what a pane
+// shows, pixel for pixel, and keep working next to the other context.
+void TestOffscreen::headlessContextDrawsTheSamePicture() {
+    OffscreenRenderer egl(OffscreenRenderer::Choice::EglOnly);
+    if (!egl.isValid())
+        QSKIP(qPrintable("no surfaceless EGL: " + egl.errorString()));
+    QCOMPARE(egl.backend(), OffscreenRenderer::Backend::Egl);
+    SceneSettings s;
+    s.planeXY = true;
+    for (Pane pane : {Pane::Side, Pane::ThreeD}) {
+        const FrameInput in{m_board, s, m_camera, 30};
+        const QImage a = egl.renderPane(pane, kSize, in);
+        const QImage b = m_renderer->renderPane(pane, kSize, in);
+        QVERIFY(!a.isNull());
+        QCOMPARE(a, b);
+    }
 }
 
 void TestOffscreen::saveDefaultPanes() {
