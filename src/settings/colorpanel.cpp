@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 
 namespace kelmira {
 
@@ -14,6 +15,9 @@ ColorPanel::ColorPanel(const QString& caption, QWidget* parent)
     setCursor(Qt::PointingHandCursor);
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_caption);
     updateBackground();
 }
 
@@ -48,11 +52,6 @@ void ColorPanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ApplicationPaletteChange && m_color.isSystem())
         updateBackground();
     QFrame::changeEvent(event);
-}
-
-void ColorPanel::resizeEvent(QResizeEvent* event) {
-    m_caption->setGeometry(rect());
-    QFrame::resizeEvent(event);
 }
 
 } // namespace kelmira

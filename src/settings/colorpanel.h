@@ -24,7 +24,6 @@ class ColorPanel : public QFrame {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void updateBackground();
