@@ -1,6 +1,7 @@
 #include "board.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@ namespace kelmira {
 namespace {
 
 constexpr int64_t kCellTotal = int64_t(kGridSize) * kGridSize * kGridSize;
+
+// Below this many stamped cells sorting them beats scanning a bitmap of the whole grid.
+constexpr size_t kSortLimit = 2048;
 
 // Origin bounds of a move or turn; placement itself checks nothing.
 constexpr int32_t kMinXY = 2;
@@ -222,12 +226,33 @@ const tDetal* Board::detal(int32_t index) const {
 }
 
 std::vector<int32_t> Board::occupiedCells() const {
+    // Every non-empty cell lies in some stamp, so the stamps' cells that are still non-empty
+    // are exactly the occupied ones; what costs is putting them in storage order.
+    size_t total = 0;
+    for (const Stamp& s : m_stamps)
+        total += s.cells.size();
     std::vector<int32_t> cells;
-    for (size_t index = 0; index < m_stamps.size(); ++index)
-        for (int32_t c : m_stamps[index].cells)
-            if (m_grid[c] == int32_t(index))
+    cells.reserve(total);
+    if (total < kSortLimit) {
+        for (const Stamp& s : m_stamps)
+            cells.insert(cells.end(), s.cells.begin(), s.cells.end());
+        std::sort(cells.begin(), cells.end());
+        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+        std::erase_if(cells, [this](int32_t c) { return m_grid[c] == kEmptyCell; });
+        return cells;
+    }
+    // Many cells: a bit per grid cell orders them in one pass over 420 KB, far cheaper
+    // than sorting tens of thousands of numbers.
+    std::vector<uint64_t> bits(size_t((kCellTotal + 63) / 64));
+    for (const Stamp& s : m_stamps)
+        for (int32_t c : s.cells)
+            bits[size_t(c) / 64] |= uint64_t(1) << (c % 64);
+    for (size_t w = 0; w < bits.size(); ++w)
+        for (uint64_t word = bits[w]; word; word &= word - 1) {
+            const auto c = int32_t(w * 64 + size_t(std::countr_zero(word)));
+            if (m_grid[c] != kEmptyCell)
                 cells.push_back(c);
-    std::sort(cells.begin(), cells.end());
+        }
     return cells;
 }
 

@@ -112,6 +112,8 @@ class TestBoardProperty : public QObject {
   private Q_SLOTS:
     void randomEditsMatchFullSweeps_data();
     void randomEditsMatchFullSweeps();
+    void largeBoardsMatchFullSweeps_data();
+    void largeBoardsMatchFullSweeps();
 };
 
 void TestBoardProperty::randomEditsMatchFullSweeps_data() {
@@ -246,6 +248,45 @@ void TestBoardProperty::randomEditsMatchFullSweeps() {
     QVERIFY(overlaps > 0);
     QVERIFY(erasedOverwritten > 0);
     QVERIFY(moved > 0 && refused > 0 && turned > 0);
+}
+
+void TestBoardProperty::largeBoardsMatchFullSweeps_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("span");
+    // Around the size where occupiedCells changes method, and well past it.
+    QTest::newRow("1900 spread out") << 1900 << 140;
+    QTest::newRow("2300 spread out") << 2300 << 140;
+    QTest::newRow("6000 crowded") << 6000 << 20;
+    QTest::newRow("20000 spread out") << 20000 << 146;
+}
+
+void TestBoardProperty::largeBoardsMatchFullSweeps() {
+    QFETCH(int, count);
+    QFETCH(int, span);
+    std::mt19937 rng{uint32_t(count)};
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    Board board;
+    ReferenceBoard ref;
+    for (int i = 0; i < count; ++i) {
+        const int32_t x = pick(0, span), y = pick(0, span), z = pick(0, span);
+        const int32_t f = pick(0, 40) == 0 ? pick(-1, 6) : pick(1, 4);
+        board.PlaceComponent(x, y, z, f, 1, 0);
+        ref.place(x, y, z, f, 1, 0);
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int e = 0; e < 200; ++e) {
+            const int32_t i = pick(0, board.count() - 1);
+            const int32_t x = pick(2, span), y = pick(2, span), z = pick(1, span);
+            board.MoveComponent(*board.detal(i), x, y, z);
+            ref.move(i, x, y, z);
+        }
+        const int32_t erased = pick(0, board.count() - 1);
+        board.EraseComponent(erased);
+        ref.erase(erased);
+        QVERIFY(std::memcmp(board.gridData(), ref.grid().data(),
+                            size_t(kCellTotal) * sizeof(int32_t)) == 0);
+        QCOMPARE(board.occupiedCells(), sweepOccupied(board));
+    }
 }
 
 QTEST_MAIN(TestBoardProperty)
