@@ -1,2 +1,29 @@
+#include "aboutwindow.h"
+#include "mainwindow.h"
+#include "settingswindow.h"
+
 #include <QApplication>
-int main(int argc, char** argv) { QApplication app(argc, argv); return 0; }
+#include <QSurfaceFormat>
+
+int main(int argc, char** argv) {
+    // Every pane draws with the fixed-function pipeline and relies on depth testing.
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);
+    QSurfaceFormat::setDefaultFormat(format);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kelmira"));
+
+    // Creation order: the main window, then the settings window, then the about window.
+    kelmira::TForm1 form1;
+    kelmira::TForm2 form2;
+    kelmira::TForm3 form3;
+    form1.attachWindows(&form2, &form3);
+
+    QObject::connect(&form1, &kelmira::TForm1::formClosed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    form1.show();
+    return app.exec();
+}

@@ -1,0 +1,359 @@
+// The main window's lifecycle: creation, first show, resize, the close sequence and destruction,
+// and the two timers.
+#include "mainwindow.h"
+
+#include "aboutwindow.h"
+#include "board.h"
+#include "colorvalue.h"
+#include "ini.h"
+#include "panewidget.h"
+#include "settingsfile.h"
+#include "settingswindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kelmira {
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), m_form1Color(ColorValue::buttonFace().raw()),
+      m_scrollBoxColor(ColorValue::buttonFace().raw()) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kelmira.     Вер. 1.5"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    // The window's controls were laid out for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    buildMenus();
+    buildToolBars();
+    buildViewPanel();
+    buildRightPanel();
+    buildStatusBar();
+
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("WorkArea"));
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(m_panel6, 1);
+    row->addWidget(m_rightPanel);
+    setCentralWidget(central);
+    m_panel6->installEventFilter(this);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(50);
+    connect(m_timer1, &QTimer::timeout, this, &TForm1::RenderFrame);
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(100);
+    connect(m_timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+
+    // The wheel zooms the 3D pane wherever the pointer is inside this window, before any
+    // control can scroll with it.
+    qApp->installEventFilter(this);
+
+    FormCreate();
+
+    resize(1221, 878);
+    if (QScreen* s = screen()) {
+        const QRect avail = s->availableGeometry();
+        move(avail.center() - QPoint(1221 / 2, 878 / 2));
+    }
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    FormDestroy();
+}
+
+void TForm1::attachWindows(TForm2* form2, TForm3* form3) {
+    m_form2 = form2;
+    m_form3 = form3;
+    if (m_form2)
+        connect(m_form2, &TForm2::frameIntervalChanged, m_timer1,
+                [this](int ms) { m_timer1->setInterval(ms); });
+}
+
+void TForm1::FormCreate() {
+    m_settingsPath = settingsFilePath();
+    m_camera = CameraState{};
+
+    // InitFigures: the board built the figure table; the hidden list names them.
+    for (const char* name : Board::figureNames())
+        m_listBox1->addItem(QString::fromUtf8(name));
+
+    Board& board = m_editor.board();
+    board.setTimerHooks([this] { m_timer1->stop(); }, [this] { m_timer1->start(); });
+    board.setClearedHook([this] {
+        for (int i = 1; i <= 3; ++i)
+            m_statusPanels[i]->clear();
+    });
+
+    for (PaneWidget* pane : m_panes)
+        pane->setFrameSource(this);
+    // Pnl2MouseDown / Pnl2MouseMove / Pnl2MouseUp: the 3D camera follows the mouse.
+    PaneWidget* pnl2 = m_panes[3];
+    pnl2->setMouseTracking(true);
+    auto applyCursor = [this](CursorChange c) {
+        if (c == CursorChange::SizeAll)
+            setCursor(Qt::SizeAllCursor);
+        else if (c == CursorChange::SizeHor)
+            setCursor(Qt::SizeHorCursor);
+    };
+    connect(pnl2, &PaneWidget::mousePressed, this,
+            [this, applyCursor](MouseButton b, int x, int y) {
+                applyCursor(cameraPress(m_camera, b, x, y));
+            });
+    connect(pnl2, &PaneWidget::mouseMoved, this,
+            [this](int x, int y) { cameraMove(m_camera, x, y); });
+    connect(pnl2, &PaneWidget::mouseReleased, this, [this, applyCursor](MouseButton b, int, int) {
+        applyCursor(cameraRelease(m_camera, b));
+    });
+
+    m_listBox1->setCurrentRow(0);
+    m_editor.setFigureSelection(m_listBox1->currentRow());
+
+    m_timer1->start();
+    m_timer2->start();
+
+    m_statusPanels[0]->setFixedWidth(120);
+    m_statusPanels[0]->setText(QStringLiteral("Координаты детали: "));
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    setViewMode(ViewMode::Standard);
+    if (m_form2) {
+        IniFile ini(m_settingsPath);
+        loadSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
+        applyWindowColors();
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    FormResize();
+}
+
+void TForm1::FormResize() {
+    static constexpr ViewMode order[5] = {ViewMode::Standard, ViewMode::Front, ViewMode::Top,
+                                          ViewMode::Side, ViewMode::ThreeD};
+    for (int i = 0; i < 5; ++i)
+        if (m_viewButtons[i]->isChecked())
+            setViewMode(order[i]);
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (!FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+    Q_EMIT formClosed();
+}
+
+bool TForm1::FormCloseQuery() {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Kelmira"),
+                    QStringLiteral("Сохранить файл перед выходом?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("SaveQuestion"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        // A cancelled dialog still closes; a failed save keeps the window open.
+        return saveProjectThroughDialog(true);
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TForm1::FormClose() {
+    if (!m_form2)
+        return;
+    IniFile ini(m_settingsPath);
+    const QString error = saveSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
+    // The program still ends: the settings of this run are lost, and the user is told so.
+    if (!error.isEmpty())
+        showError(error);
+}
+
+void TForm1::FormDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    m_timer1->stop();
+    m_timer2->stop();
+    m_editor.board().setTimerHooks({}, {});
+    m_editor.board().setClearedHook({});
+    m_editor.ClearAll();
+    // The panes release their GL objects (the axis quadric) with their contexts.
+}
+
+void TForm1::N5Click() {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Kelmira"),
+                    QStringLiteral("Выйти из программы?"), QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setObjectName(QStringLiteral("ExitQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() == QMessageBox::Yes)
+        close();
+}
+
+void TForm1::setViewMode(ViewMode mode) {
+    m_viewMode = mode;
+    const ViewLayout layout = layoutPanes(m_panel6->width(), m_panel6->height(), mode);
+    for (int i = 0; i < 4; ++i) {
+        const PaneBox& b = layout.boxes[i];
+        if (b.visible)
+            m_paneBoxes[i]->setGeometry(b.left, b.top, b.width, b.height);
+        m_paneBoxes[i]->setVisible(b.visible);
+    }
+    static constexpr ViewMode order[5] = {ViewMode::Standard, ViewMode::Front, ViewMode::Top,
+                                          ViewMode::Side, ViewMode::ThreeD};
+    for (int i = 0; i < 5; ++i)
+        m_viewButtons[i]->setChecked(order[i] == mode);
+}
+
+void TForm1::ToolButton12Click() {
+    setViewMode(ViewMode::Standard);
+}
+void TForm1::ToolButton14Click() {
+    setViewMode(ViewMode::Front);
+}
+void TForm1::ToolButton16Click() {
+    setViewMode(ViewMode::Top);
+}
+void TForm1::ToolButton18Click() {
+    setViewMode(ViewMode::Side);
+}
+void TForm1::ToolButton20Click() {
+    setViewMode(ViewMode::ThreeD);
+}
+
+int TForm1::zoom() const {
+    return m_trackBar1->value();
+}
+void TForm1::btnZoomInClick() {
+    m_trackBar1->setValue(zoomIn(m_trackBar1->value()));
+}
+void TForm1::btnZoomOutClick() {
+    m_trackBar1->setValue(zoomOut(m_trackBar1->value()));
+}
+
+void TForm1::wheelEvent(QWheelEvent* e) {
+    int notches = m_wheel.feed(e->angleDelta().y());
+    for (; notches > 0; --notches)
+        btnZoomInClick();
+    for (; notches < 0; ++notches)
+        btnZoomOutClick();
+    e->accept();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Wheel && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->window() == this) {
+            wheelEvent(static_cast<QWheelEvent*>(e));
+            return true;
+        }
+    }
+    if (watched == m_panel6 && e->type() == QEvent::Resize)
+        FormResize();
+    if (watched == m_rightPanel && e->type() == QEvent::Resize)
+        m_scrollBox1->setGeometry(m_rightPanel->width() - 248 - 2, 2, 248,
+                                  m_rightPanel->height() - 4);
+    return QMainWindow::eventFilter(watched, e);
+}
+
+SceneSettings TForm1::sceneSettings() const {
+    SceneSettings s;
+    if (!m_form2)
+        return s;
+    const TForm2& f = *m_form2;
+    s.stage = f.stageShown();
+    s.presentation = f.presentationMode();
+    s.axisX = f.axisXShown();
+    s.axisY = f.axisYShown();
+    s.axisZ = f.axisZShown();
+    s.planeXY = f.planeXYShown();
+    s.planeYZ = f.planeYZShown();
+    s.planeXZ = f.planeXZShown();
+    auto rgb = [&f](int panel) {
+        const QColor c = f.panelQColor(panel);
+        return Rgb{float(c.redF()), float(c.greenF()), float(c.blueF())};
+    };
+    s.stageColor = rgb(1);
+    s.boardColor = rgb(2);
+    s.axisXColor = rgb(3);
+    s.axisYColor = rgb(4);
+    s.axisZColor = rgb(5);
+    s.background = rgb(6);
+    s.planeColor = rgb(7);
+    s.rotationStep = f.rotationStep();
+    return s;
+}
+
+void TForm1::RenderFrame() {
+    advanceFrame(m_camera, sceneSettings(), {m_panes[0], m_panes[1], m_panes[2], m_panes[3]});
+    if (const tDetal* d = m_editor.highlightedRecord()) {
+        const CoordTexts t = coordinateTexts(*d);
+        m_statusPanels[1]->setText(t.x);
+        m_statusPanels[2]->setText(t.y);
+        m_statusPanels[3]->setText(t.z);
+    }
+}
+
+void TForm1::Timer2Timer() {
+    for (int i = 0; i < 13; ++i)
+        m_toolButtons[i]->setVisible(m_toolItems[i]->isChecked());
+}
+
+void TForm1::applyWindowColors() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ColorValue(m_form1Color).toQColor());
+    setPalette(pal);
+    QPalette sp = m_scrollBox1->palette();
+    sp.setColor(QPalette::Window, ColorValue(m_scrollBoxColor).toQColor());
+    m_scrollBox1->setPalette(sp);
+    m_scrollBox1->widget()->setPalette(sp);
+}
+
+void TForm1::showError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Kelmira"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.exec();
+}
+
+void TForm1::showInfo(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Kelmira"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("InfoBox"));
+    box.exec();
+}
+
+} // namespace kelmira

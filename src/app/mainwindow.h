@@ -1,0 +1,179 @@
+#pragma once
+
+#include "camera.h"
+#include "editor.h"
+#include "panewidget.h"
+#include "scene.h"
+#include "viewlayout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QColorDialog;
+
+namespace kelmira {
+
+class TForm2;
+class TForm3;
+
+// The main window: owns the board, the four panes, the camera and both timers, and binds every
+// control to one editing, file or view operation.
+class TForm1 : public QMainWindow, public FrameSource {
+    Q_OBJECT
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The settings and about windows are created after this one (creation order of the program);
+    // they must be attached before the window is first shown.
+    void attachWindows(TForm2* form2, TForm3* form3);
+
+    Editor& editor() { return m_editor; }
+    CameraState& camera() { return m_camera; }
+    int zoom() const;
+    QTimer* timer1() const { return m_timer1; }
+    QTimer* timer2() const { return m_timer2; }
+    QWidget* panel6() const { return m_panel6; }
+    PaneWidget* pane(Pane p) const { return m_panes[static_cast<int>(p) - 1]; }
+    ViewMode viewMode() const { return m_viewMode; }
+    QString settingsPath() const { return m_settingsPath; }
+    // The settings file is the program's own; tests point the window at a file of theirs.
+    void setSettingsPath(const QString& path) { m_settingsPath = path; }
+    // Where the delete command keeps its scratch file (relative to the working directory).
+    void setScratchPath(const QString& path) { m_scratchPath = path; }
+    // The settings window's values the renderer reads at every frame.
+    SceneSettings sceneSettings() const;
+
+    // What the panes draw from.
+    Board& frameBoard() override { return m_editor.board(); }
+    SceneSettings frameSettings() const override { return sceneSettings(); }
+    const CameraState& frameCamera() const override { return m_camera; }
+    int frameZoom() const override { return zoom(); }
+
+    // One tick of Timer1: presentation step, the four panes, the coordinate display.
+    void RenderFrame();
+
+  Q_SIGNALS:
+    // The window has closed: as the application's main form, the program ends with it.
+    void formClosed();
+
+  public Q_SLOTS:
+    void BitBtn6Click();
+    void N1231Click();
+    void BitBtn5Click();
+    void N11Click();
+    void N5Click();
+    void N4Click();
+    void N21Click();
+    void N3D2Click();
+    void N55Click();
+    void N8Click();
+    void N9Click();
+    void ToolButton3Click();
+    void ToolButton4Click();
+    void ToolButton12Click();
+    void ToolButton14Click();
+    void ToolButton16Click();
+    void ToolButton18Click();
+    void ToolButton20Click();
+    void btnZoomInClick();
+    void btnZoomOutClick();
+    void Timer2Timer();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    // construction (mainwindow_ui.cpp)
+    void buildMenus();
+    void buildToolBars();
+    void buildRightPanel();
+    void buildViewPanel();
+    void buildStatusBar();
+    QAction* makeAction(const QString& name, const QString& text, void (TForm1::*slot)(),
+                        const QIcon& icon = {});
+
+    // lifecycle
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+
+    // commands
+    void AddComponent(int32_t kind, const QString& entryText);
+    void comboChange(int category);
+    void bitBtnSelectClick(int category);
+    void moveClick(MoveDir dir);
+    void turnClick(int32_t delta);
+    void setViewMode(ViewMode mode);
+    void refreshList();
+    void showError(const QString& text);
+    void showInfo(const QString& text);
+    bool saveProjectThroughDialog(bool fromCloseQuestion);
+    void applyWindowColors();
+
+    Editor m_editor;
+    CameraState m_camera;
+    WheelAccumulator m_wheel;
+    ViewMode m_viewMode = ViewMode::Standard;
+    QString m_settingsPath;
+    QString m_scratchPath = QStringLiteral("Data/Clear.ini");
+    int32_t m_form1Color;
+    int32_t m_scrollBoxColor;
+    bool m_shown = false;
+    bool m_destroyed = false;
+
+    QPointer<TForm2> m_form2;
+    QPointer<TForm3> m_form3;
+
+    QTimer* m_timer1 = nullptr;
+    QTimer* m_timer2 = nullptr;
+
+    QToolBar* m_toolBar1 = nullptr;
+    QToolBar* m_toolBar2 = nullptr;
+    std::array<QAction*, 5> m_viewButtons{}; // ToolButton12, 14, 16, 18, 20
+    // The thirteen toolbar buttons and their check items of "&Панель инструментов".
+    std::array<QAction*, 13> m_toolButtons{};
+    std::array<QAction*, 13> m_toolItems{};
+
+    std::array<QComboBox*, 4> m_combos{};
+    QSlider* m_trackBar1 = nullptr;
+    QListWidget* m_listBox1 = nullptr;
+    QListWidget* m_listBox2 = nullptr;
+    QScrollArea* m_scrollBox1 = nullptr;
+    QWidget* m_rightPanel = nullptr;
+    QWidget* m_panel6 = nullptr;
+    std::array<QGroupBox*, 4> m_paneBoxes{}; // pane order: front, side, top, 3D
+    std::array<PaneWidget*, 4> m_panes{};
+    std::array<QLabel*, 5> m_statusPanels{};
+
+    QFileDialog* m_openDialog1 = nullptr;
+    QFileDialog* m_saveDialog1 = nullptr;
+    QFileDialog* m_dlg1 = nullptr;
+    QColorDialog* m_colorDialog1 = nullptr;
+    QColor m_colorDialog1Last;
+};
+
+} // namespace kelmira

@@ -1,0 +1,244 @@
+// The main window's commands: each binds its controls to one editing, file or image operation.
+#include "mainwindow.h"
+
+#include "aboutwindow.h"
+#include "colorvalue.h"
+#include "deletecommand.h"
+#include "help.h"
+#include "imageexport.h"
+#include "imagepreview.h"
+#include "projectfile.h"
+#include "settingswindow.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace kelmira {
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Файлы программы (*.kelmar)");
+
+// The save-picture dialog's file types, in the order their position selects the extension.
+QStringList imageDialogFilters() {
+    return {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
+            QStringLiteral("Bitmaps (*.bmp)")};
+}
+
+QFileDialog* makeFileDialog(QWidget* owner, const char* name, QFileDialog::AcceptMode mode,
+                            const QStringList& filters) {
+    auto* d = new QFileDialog(owner);
+    d->setObjectName(QLatin1String(name));
+    d->setOption(QFileDialog::DontUseNativeDialog);
+    d->setOption(QFileDialog::DontConfirmOverwrite);
+    d->setAcceptMode(mode);
+    d->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::AnyFile : QFileDialog::AnyFile);
+    d->setNameFilters(filters);
+    d->setWindowModality(Qt::ApplicationModal);
+    return d;
+}
+
+// The name the user typed or chose, as the dialog holds it (no extension added).
+QString chosenName(QFileDialog* d) {
+    const QStringList files = d->selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+} // namespace
+
+void TForm1::refreshList() {
+    const QSignalBlocker block(m_listBox2);
+    m_listBox2->clear();
+    m_listBox2->addItems(m_editor.entryTexts());
+    m_listBox2->setCurrentRow(m_editor.highlighted());
+    if (m_editor.highlighted() < 0)
+        m_listBox2->clearSelection();
+}
+
+void TForm1::AddComponent(int32_t kind, const QString& entryText) {
+    m_editor.setFigureSelection(m_listBox1->currentRow());
+    m_editor.AddComponent(kind, entryText);
+    refreshList();
+}
+
+void TForm1::comboChange(int category) {
+    if (m_combos[category]->currentIndex() == 0)
+        return;
+    for (int c = 0; c < 4; ++c)
+        if (c != category) {
+            const QSignalBlocker block(m_combos[c]);
+            m_combos[c]->setCurrentIndex(0);
+        }
+}
+
+void TForm1::bitBtnSelectClick(int category) {
+    QComboBox* combo = m_combos[category];
+    const int p = combo->currentIndex();
+    if (p > 0)
+        AddComponent(p + categoryBase(category), QStringLiteral("-") + combo->currentText());
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(0);
+}
+
+void TForm1::N11Click() {
+    for (int c = 1; c <= 4; ++c)
+        if (auto* b = findChild<QPushButton*>(QStringLiteral("BitBtn%1").arg(c)))
+            b->click();
+}
+
+void TForm1::BitBtn5Click() {
+    switch (m_editor.Select()) {
+    case Editor::SelectResult::EmptyBoard:
+        showInfo(QStringLiteral("На плате нет размещенных деталей! Список пуст!"));
+        break;
+    case Editor::SelectResult::NoHighlight:
+        showError(QStringLiteral("List index out of bounds (%1)").arg(m_listBox2->currentRow()));
+        break;
+    case Editor::SelectResult::Selected:
+        break;
+    }
+}
+
+void TForm1::moveClick(MoveDir dir) {
+    const int step = m_form2 ? m_form2->moveStep() : 2;
+    m_editor.Move(dir, step);
+}
+
+void TForm1::turnClick(int32_t delta) {
+    m_editor.Turn(delta);
+}
+
+void TForm1::BitBtn6Click() {
+    m_editor.ClearAll();
+    refreshList();
+}
+
+void TForm1::N1231Click() {
+    m_timer1->stop();
+    const DeleteResult r = deleteHighlighted(m_editor, m_scratchPath);
+    refreshList();
+    m_timer1->start();
+    if (!r.message.isEmpty())
+        showError(r.message);
+}
+
+void TForm1::ToolButton3Click() {
+    if (!m_openDialog1)
+        m_openDialog1 =
+            makeFileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen, {kProjectFilter});
+    if (m_openDialog1->exec() != QDialog::Accepted)
+        return;
+    const QString name = chosenName(m_openDialog1);
+    m_openDialog1->selectFile(name);
+    const LoadResult r = loadProject(m_editor, name);
+    refreshList();
+    if (r.ok())
+        showInfo(r.message);
+    else
+        showError(r.message);
+}
+
+void TForm1::ToolButton4Click() {
+    saveProjectThroughDialog(false);
+}
+
+bool TForm1::saveProjectThroughDialog(bool fromCloseQuestion) {
+    if (!m_saveDialog1)
+        m_saveDialog1 =
+            makeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave, {kProjectFilter});
+    if (m_saveDialog1->exec() != QDialog::Accepted)
+        return true; // nothing to write; the close question still lets the window close
+    const QString name = chosenName(m_saveDialog1);
+    // The dialog keeps the name as typed, so confirming it again writes the same file.
+    m_saveDialog1->selectFile(name);
+    const SaveResult r = saveProject(m_editor.board(), name);
+    if (!r.ok) {
+        showError(r.message);
+        return !fromCloseQuestion ? true : false;
+    }
+    showInfo(r.message);
+    return true;
+}
+
+void TForm1::N4Click() {
+    const QRect frame = frameGeometry();
+    QImage shot;
+    if (QScreen* s = screen())
+        shot = s->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage();
+    if (shot.isNull())
+        shot = grab().toImage();
+    const QString path = screenshotPath(QCoreApplication::applicationDirPath(), QLocale::system(),
+                                        QDateTime::currentDateTime());
+    const ImageResult r = saveScreenshot(shot, path);
+    if (!r.ok) {
+        showError(r.message);
+        return;
+    }
+    showInfo(screenshotSavedMessage());
+}
+
+void TForm1::N21Click() {
+    // Captured before the dialog opens, so the dialog is never part of the picture.
+    const QImage picture = m_panel6->grab().toImage();
+    if (!m_dlg1) {
+        m_dlg1 = makeFileDialog(this, "dlg1", QFileDialog::AcceptSave, imageDialogFilters());
+        installImagePreview(m_dlg1);
+    }
+    m_dlg1->selectNameFilter(imageDialogFilters().first());
+    if (m_dlg1->exec() != QDialog::Accepted)
+        return;
+    const int type = imageDialogFilters().indexOf(m_dlg1->selectedNameFilter()) + 1;
+    const ImageResult r = saveImage(picture, chosenName(m_dlg1), type);
+    if (!r.ok)
+        showError(r.message);
+}
+
+void TForm1::N3D2Click() {
+    if (!m_form2)
+        return;
+    m_form2->show();
+    m_form2->raise();
+    m_form2->activateWindow();
+}
+
+void TForm1::N55Click() {
+    if (!m_colorDialog1) {
+        m_colorDialog1 = new QColorDialog(this);
+        m_colorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
+        m_colorDialog1->setOption(QColorDialog::DontUseNativeDialog);
+        m_colorDialog1Last = Qt::white;
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, Qt::white);
+    }
+    // The dialog opens on the colour it last returned, not on the window's current colour.
+    m_colorDialog1->setCurrentColor(m_colorDialog1Last);
+    if (m_colorDialog1->exec() != QDialog::Accepted)
+        return;
+    m_colorDialog1Last = m_colorDialog1->currentColor();
+    m_form1Color = ColorValue::fromQColor(m_colorDialog1Last).raw();
+    m_scrollBoxColor = m_form1Color;
+    applyWindowColors();
+}
+
+void TForm1::N8Click() {
+    openHelp();
+}
+
+void TForm1::N9Click() {
+    if (!m_form3)
+        return;
+    m_form3->show();
+    m_form3->raise();
+    m_form3->activateWindow();
+}
+
+} // namespace kelmira

@@ -1,0 +1,402 @@
+// The main window under a real X server: start-up state, layout, the exit and close questions,
+// the panes' pictures, and an editing session driven through the real controls.
+#include "aboutwindow.h"
+#include "mainwindow.h"
+#include "modalhelper.h"
+#include "panewidget.h"
+#include "settingswindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <memory>
+
+using namespace kelmira;
+
+namespace {
+
+struct Windows {
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    Windows open() {
+        Windows w;
+        QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
+        w.form1 = std::make_unique<TForm1>();
+        w.form1->setSettingsPath(m_dir.filePath(QStringLiteral("Data/Settings.ini")));
+        w.form1->setScratchPath(m_dir.filePath(QStringLiteral("Data/Clear.ini")));
+        w.form2 = std::make_unique<TForm2>();
+        w.form3 = std::make_unique<TForm3>();
+        w.form1->attachWindows(w.form2.get(), w.form3.get());
+        w.form1->show();
+        if (!QTest::qWaitForWindowExposed(w.form1.get()))
+            qWarning("main window not exposed");
+        return w;
+    }
+
+    template <typename T> static T* child(QWidget* w, const char* name) {
+        T* c = w->findChild<T*>(QLatin1String(name));
+        if (!c)
+            qWarning("no control %s", name);
+        return c;
+    }
+
+    static QString panelText(TForm1* f, int i) {
+        return child<QLabel>(f, QStringLiteral("StatusPanel%1").arg(i).toLatin1().constData())
+            ->text();
+    }
+
+  private Q_SLOTS:
+    void startupState() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        QCOMPARE(f->windowTitle(), QStringLiteral("Kelmira.     Вер. 1.5"));
+        QCOMPARE(f->size(), QSize(1221, 878));
+        QVERIFY(child<QToolButton>(f, "ToolButton12")->isChecked());
+        for (const char* name : {"ToolButton14", "ToolButton16", "ToolButton18", "ToolButton20"})
+            QVERIFY(!child<QToolButton>(f, name)->isChecked());
+        QCOMPARE(panelText(f, 0), QStringLiteral("Координаты детали: "));
+        QCOMPARE(child<QLabel>(f, "StatusPanel0")->width(), 120);
+        for (int i = 1; i <= 4; ++i)
+            QVERIFY(panelText(f, i).isEmpty());
+        auto* figures = child<QListWidget>(f, "ListBox1");
+        QVERIFY(!figures->isVisible());
+        QCOMPARE(figures->count(), 4);
+        QCOMPARE(figures->item(3)->text(), QStringLiteral("Фигура 4"));
+        QCOMPARE(figures->currentRow(), 0);
+        QVERIFY(f->timer1()->isActive());
+        QCOMPARE(f->timer1()->interval(), 50);
+        QVERIFY(f->timer2()->isActive());
+        QCOMPARE(f->timer2()->interval(), 100);
+        QCOMPARE(child<QSlider>(f, "TrackBar1")->value(), 25);
+    }
+
+    void menuItems_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("exit") << "N5"
+                              << "&Выход";
+        QTest::newRow("build") << "N11"
+                               << "&Построить объект";
+        QTest::newRow("delete") << "N1231"
+                                << "&Удалить деталь";
+        QTest::newRow("screenshot") << "N4"
+                                    << "&Сделать скриншот";
+        QTest::newRow("save image") << "N21"
+                                    << "&Сохранить изображение как...";
+        QTest::newRow("settings") << "N3D2"
+                                  << "&Настройки построения";
+        QTest::newRow("colour") << "N55"
+                                << "&Цвет окна";
+        QTest::newRow("help") << "N8"
+                              << "&Справка";
+        QTest::newRow("about") << "N9"
+                               << "&О программе";
+        QTest::newRow("sensor") << "N23"
+                                << "Датчик";
+        QTest::newRow("wire 2") << "N210"
+                                << "Провод (тип2)";
+        QTest::newRow("toolbar item") << "Cjhfybnmd3D1"
+                                      << "Сохранить изображение как...";
+        QTest::newRow("toolbar 3d") << "N310"
+                                    << "3D-Вид";
+    }
+    void menuItems() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        TForm1 f;
+        auto* a = f.findChild<QAction*>(name);
+        QVERIFY2(a, qPrintable(name));
+        QCOMPARE(a->text(), text);
+    }
+
+    void toolbarHints_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("1") << "ToolButton1"
+                           << "Новая печатная плата";
+        QTest::newRow("3") << "ToolButton3"
+                           << "Загрузить проект";
+        QTest::newRow("4") << "ToolButton4"
+                           << "Сохранить проект";
+        QTest::newRow("5") << "ToolButton5"
+                           << "Сохранить текущее изображение";
+        QTest::newRow("6") << "ToolButton6"
+                           << "Сделать скриншот";
+        QTest::newRow("7") << "ToolButton7"
+                           << "Очистить всё";
+        QTest::newRow("8") << "ToolButton8"
+                           << "Настройки построения";
+        QTest::newRow("10") << "ToolButton10"
+                            << "Справка";
+        QTest::newRow("12") << "ToolButton12"
+                            << "Общий вид на плату";
+        QTest::newRow("20") << "ToolButton20"
+                            << "Вид на плату в режиме 3D";
+        QTest::newRow("left") << "btnLeft"
+                              << "Сместить влево";
+        QTest::newRow("ccw") << "SpeedButton3"
+                             << "Повернуть против часовой стрелки";
+        QTest::newRow("select") << "BitBtn5"
+                                << "Выбрать деталь";
+        QTest::newRow("clear") << "BitBtn6"
+                               << "Очистить список";
+    }
+    void toolbarHints() {
+        QFETCH(QString, name);
+        QFETCH(QString, tip);
+        TForm1 f;
+        auto* w = f.findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->toolTip(), tip);
+    }
+
+    void layoutFollowsModeAndResize() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto check = [f](ViewMode mode) {
+            const ViewLayout l = layoutPanes(f->panel6()->width(), f->panel6()->height(), mode);
+            const char* names[4] = {"GroupBox8", "GroupBox10", "GroupBox9", "GroupBox11"};
+            for (int i = 0; i < 4; ++i) {
+                auto* box = child<QGroupBox>(f, names[i]);
+                QCOMPARE(box->isVisible(), l.boxes[i].visible);
+                if (l.boxes[i].visible)
+                    QCOMPARE(box->geometry(), QRect(l.boxes[i].left, l.boxes[i].top,
+                                                    l.boxes[i].width, l.boxes[i].height));
+            }
+        };
+        check(ViewMode::Standard);
+        f->resize(1000, 700);
+        QTRY_COMPARE(f->size(), QSize(1000, 700));
+        check(ViewMode::Standard);
+
+        child<QToolButton>(f, "ToolButton18")->click();
+        QCOMPARE(f->viewMode(), ViewMode::Side);
+        QVERIFY(child<QToolButton>(f, "ToolButton18")->isChecked());
+        QVERIFY(!child<QToolButton>(f, "ToolButton12")->isChecked());
+        f->resize(1100, 800);
+        QTRY_COMPARE(f->size(), QSize(1100, 800));
+        QCOMPARE(f->viewMode(), ViewMode::Side);
+        check(ViewMode::Side);
+        // Pressing the pressed button again keeps its mode.
+        child<QToolButton>(f, "ToolButton18")->click();
+        QVERIFY(child<QToolButton>(f, "ToolButton18")->isChecked());
+    }
+
+    void exitQuestion() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto seen = answerNextModal(press(QMessageBox::No));
+        f->N5Click();
+        QVERIFY(seen->seen);
+        QCOMPARE(seen->text, QStringLiteral("Выйти из программы?"));
+        QCOMPARE(seen->title, QStringLiteral("Kelmira"));
+        QCOMPARE(seen->icon, int(QMessageBox::Information));
+        QCOMPARE(seen->defaultButton, int(QMessageBox::No));
+        QVERIFY(f->isVisible());
+
+        // Yes leads to the save question; its Cancel keeps the program running.
+        std::shared_ptr<ModalSeen> cancel;
+        auto yes = answerNextModal([&cancel](QWidget* box) {
+            cancel = answerNextModal(press(QMessageBox::Cancel));
+            press(QMessageBox::Yes)(box);
+        });
+        f->N5Click();
+        QVERIFY(yes->seen);
+        QVERIFY(cancel && cancel->seen);
+        QCOMPARE(cancel->text, QStringLiteral("Сохранить файл перед выходом?"));
+        QCOMPARE(cancel->defaultButton, int(QMessageBox::Cancel));
+        QVERIFY(f->isVisible());
+    }
+
+    void closeQuestion_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("no") << int(QMessageBox::No) << true;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("yes, dialog cancelled") << int(QMessageBox::Yes) << true;
+    }
+    void closeQuestion() {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        std::shared_ptr<ModalSeen> dialog;
+        auto seen = answerNextModal([&dialog, answer](QWidget* box) {
+            if (answer == QMessageBox::Yes)
+                dialog = answerNextModal(fileDialogAnswer(QString(), false));
+            press(QMessageBox::StandardButton(answer))(box);
+        });
+        const bool closed = f->close();
+        QVERIFY(seen->seen);
+        QCOMPARE(seen->icon, int(QMessageBox::Information));
+        QCOMPARE(closed, closes);
+        if (answer == QMessageBox::Yes) {
+            QVERIFY(dialog && dialog->seen);
+            QCOMPARE(dialog->objectName, QStringLiteral("SaveDialog1"));
+        }
+        // Closing wrote the settings file; cancelling did not.
+        QCOMPARE(QFile::exists(f->settingsPath()), closes);
+        QFile::remove(f->settingsPath());
+    }
+
+    void panesClearOpaqueBlack() {
+        Windows w = open();
+        PaneWidget* pane = w.form1->pane(Pane::Front);
+        QTest::qWait(200);
+        const QImage img = pane->grabFramebuffer();
+        QVERIFY(!img.isNull());
+        const QColor corner = img.pixelColor(3, 3);
+        QCOMPARE(corner.alpha(), 255);
+        QCOMPARE(corner.rgb() & 0xFFFFFF, 0u);
+        // The board, seen nearly edge-on, shows green somewhere on the middle column.
+        bool green = false;
+        for (int y = 0; y < img.height() && !green; ++y) {
+            const QColor c = img.pixelColor(img.width() / 2, y);
+            green = c.green() > 100 && c.red() < 40 && c.blue() < 40;
+        }
+        QVERIFY(green);
+    }
+
+    void editingThroughControls() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto* combo2 = child<QComboBox>(f, "ComboBox2");
+        auto* combo1 = child<QComboBox>(f, "ComboBox1");
+        combo1->setCurrentIndex(1);
+        Q_EMIT combo1->activated(1);
+        combo2->setCurrentIndex(1);
+        Q_EMIT combo2->activated(1);
+        QCOMPARE(combo1->currentIndex(), 0); // picking in one resets the others
+        child<QPushButton>(f, "BitBtn2")->click();
+        QCOMPARE(combo2->currentIndex(), 0);
+
+        auto* list = child<QListWidget>(f, "ListBox2");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("-Резистор"));
+        QCOMPARE(list->currentRow(), 0);
+        const Board& board = f->editor().board();
+        QCOMPARE(board.count(), 1);
+        QCOMPARE(board.cell(39, 10, 4), 0);
+        QTRY_COMPARE(panelText(f, 1), QStringLiteral("X= -35"));
+        QCOMPARE(panelText(f, 2), QStringLiteral("Y= 71"));
+        QCOMPARE(panelText(f, 3), QStringLiteral("Z= 2"));
+
+        child<QToolButton>(f, "btnRight")->click(); // step 2 by default
+        QCOMPARE(board.detal(0)->X, 37);
+        child<QToolButton>(f, "btnVpered")->click(); // forward decreases Z: 2 - 2 = 0 refused
+        QCOMPARE(board.detal(0)->Z, 2);
+        child<QToolButton>(f, "btnNazad")->click();
+        QCOMPARE(board.detal(0)->Z, 4);
+        QTRY_COMPARE(panelText(f, 2), QStringLiteral("Y= 69"));
+        child<QToolButton>(f, "SpeedButton3")->click();
+        QCOMPARE(board.detal(0)->Rot, 1);
+
+        f->findChild<QAction*>(QStringLiteral("N23"))->trigger(); // sensor from the menu
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentRow(), 1);
+        // Highlight the resistor and delete it: the sensor remains, renumbered from 0.
+        list->setCurrentRow(0);
+        child<QPushButton>(f, "BitBtn7")->click();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("-Датчик"));
+        QCOMPARE(board.count(), 1);
+        QCOMPARE(board.detal(0)->Kind, 1);
+        QCOMPARE(board.cell(39, 10, 4), 0);
+        QVERIFY(f->timer1()->isActive());
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("Data/Clear.ini"))));
+
+        child<QPushButton>(f, "BitBtn6")->click();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(board.count(), 0);
+        QCOMPARE(board.cell(39, 10, 4), -1);
+        QVERIFY(panelText(f, 1).isEmpty());
+    }
+
+    void selectMessages() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto empty = answerNextModal(press(QMessageBox::Ok));
+        child<QPushButton>(f, "BitBtn5")->click();
+        QCOMPARE(empty->text, QStringLiteral("На плате нет размещенных деталей! Список пуст!"));
+
+        f->findChild<QAction*>(QStringLiteral("N29"))->trigger();
+        child<QListWidget>(f, "ListBox2")->setCurrentRow(-1);
+        auto noHighlight = answerNextModal(press(QMessageBox::Ok));
+        child<QPushButton>(f, "BitBtn5")->click();
+        QCOMPARE(noHighlight->text, QStringLiteral("List index out of bounds (-1)"));
+    }
+
+    void toolbarItemsFollowTicks() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto* item = f->findChild<QAction*>(QStringLiteral("N39"));
+        auto* button = child<QToolButton>(f, "ToolButton10");
+        QVERIFY(button->isVisible());
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 300);
+        item->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(button->isVisible(), 300);
+    }
+
+    void wheelZoomsWhereverThePointerIs() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        auto* track = child<QSlider>(f, "TrackBar1");
+        auto* list = child<QListWidget>(f, "ListBox2");
+        auto wheel = [list](int delta) {
+            QWheelEvent e(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list->viewport(), &e);
+        };
+        wheel(60);
+        QCOMPARE(track->value(), 25); // half a notch: nothing yet
+        wheel(60);
+        QCOMPARE(track->value(), 24); // a full notch away from the user zooms in
+        wheel(-240);
+        QCOMPARE(track->value(), 26);
+    }
+
+    void dragTurnsThe3dCamera() {
+        Windows w = open();
+        TForm1* f = w.form1.get();
+        QWidget* pane = f->pane(Pane::ThreeD);
+        const double yaw = f->camera().CameraYaw;
+        QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QMouseEvent move(QEvent::MouseMove, QPointF(30, 24), pane->mapToGlobal(QPointF(30, 24)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane, &move);
+        QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(30, 24));
+        QCOMPARE(f->camera().CameraYaw, yaw + 10);
+        QCOMPARE(f->camera().CameraPitch, 2.0);
+
+        QTest::mousePress(pane, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        QCOMPARE(f->cursor().shape(), Qt::SizeAllCursor);
+        QTest::mouseRelease(pane, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        QCOMPARE(f->cursor().shape(), Qt::SizeHorCursor);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
