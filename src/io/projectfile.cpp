@@ -20,27 +20,24 @@ void appendLine(QByteArray& out, int32_t value) {
 }
 
 QString loadFailureMessage(const QString& path, const RecordsRead& read) {
+    // One arg() call each: a file name or a token may itself hold "%1".
     const QString file = displayPath(path);
+    const QString complete = QString::number(read.complete);
     switch (read.status) {
     case RecordsRead::Status::Complete:
         break;
     case RecordsRead::Status::Truncated:
         return QStringLiteral("Файл «%1» неполный: заявлено записей — %2, найдено — %3. "
                               "Загружены только найденные записи.")
-            .arg(file)
-            .arg(read.declared)
-            .arg(read.complete);
+            .arg(file, QString::number(read.declared), complete);
     case RecordsRead::Status::InvalidNumber:
-        return QStringLiteral("Ошибка чтения файла «%1», строка %2 («%3»): Invalid numeric "
-                              "input. Загружено записей: %4.")
-            .arg(file)
-            .arg(read.line)
-            .arg(read.token)
-            .arg(read.complete);
+        return QStringLiteral("Ошибка чтения файла «%1», строка %2 («%3»): %4. "
+                              "Загружено записей: %5.")
+            .arg(file, QString::number(read.line), read.token, ValueReader::invalidInputText(),
+                 complete);
     case RecordsRead::Status::DeviceError:
         return QStringLiteral("Ошибка чтения файла «%1»: %2. Загружено записей: %3.")
-            .arg(file, russianFileReason(read.deviceError))
-            .arg(read.complete);
+            .arg(file, russianFileReason(read.deviceError), complete);
     }
     return QString();
 }

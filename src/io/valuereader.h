@@ -37,6 +37,10 @@ class ValueReader {
 
     Result read();
 
+    // The file layer's own words for a token that is not an integer; users and support know
+    // the error by this text, so it stays untranslated inside the Russian message.
+    static QString invalidInputText() { return QStringLiteral("Invalid numeric input"); }
+
     // Line (from 1) on which the last token started.
     qint64 line() const { return m_tokenLine; }
     // The last token as the user should see it in a message: cut to a readable length,
