@@ -91,6 +91,7 @@ void TForm1::attachWindows(TForm2* form2, TForm3* form3) {
 
 void TForm1::FormCreate() {
     m_settingsPath = settingsFilePath();
+    m_programFolder = QCoreApplication::applicationDirPath();
     m_camera = CameraState{};
 
     // InitFigures: the board built the figure table; the hidden list names them.
@@ -185,7 +186,7 @@ bool TForm1::FormCloseQuery() {
     switch (box.exec()) {
     case QMessageBox::Yes:
         // A cancelled dialog still closes; a failed save keeps the window open.
-        return saveProjectThroughDialog(true);
+        return saveProjectThroughDialog();
     case QMessageBox::No:
         return true;
     default:
@@ -347,6 +348,12 @@ void TForm1::applyWindowColors() {
 void TForm1::showError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Kelmira"), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ErrorBox"));
+    box.exec();
+}
+
+void TForm1::showWarning(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kelmira"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("WarningBox"));
     box.exec();
 }
 

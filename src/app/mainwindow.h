@@ -55,6 +55,9 @@ class TForm1 : public QMainWindow, public FrameSource {
     QString settingsPath() const { return m_settingsPath; }
     // The settings file is the program's own; tests point the window at a file of theirs.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
+    // The program's folder, where screenshots go (Saves/Screenshots); tests use their own.
+    QString programFolder() const { return m_programFolder; }
+    void setProgramFolder(const QString& path) { m_programFolder = path; }
     // Where the delete command keeps its scratch file (relative to the working directory).
     void setScratchPath(const QString& path) { m_scratchPath = path; }
     // The settings window's values the renderer reads at every frame.
@@ -131,7 +134,9 @@ class TForm1 : public QMainWindow, public FrameSource {
     void refreshList();
     void showError(const QString& text);
     void showInfo(const QString& text);
-    bool saveProjectThroughDialog(bool fromCloseQuestion);
+    void showWarning(const QString& text);
+    // False when the file could not be written (a cancelled dialog writes nothing: true).
+    bool saveProjectThroughDialog();
     void applyWindowColors();
 
     Editor m_editor;
@@ -140,6 +145,7 @@ class TForm1 : public QMainWindow, public FrameSource {
     ViewMode m_viewMode = ViewMode::Standard;
     QString m_settingsPath;
     QString m_scratchPath = QStringLiteral("Data/Clear.ini");
+    QString m_programFolder;
     int32_t m_form1Color;
     int32_t m_scrollBoxColor;
     bool m_shown = false;

@@ -143,6 +143,8 @@ void TForm1::ToolButton3Click() {
     refreshList();
     if (r.ok())
         showInfo(r.message);
+    else if (r.status == LoadResult::Status::Incomplete)
+        showWarning(r.message);
     else
         showError(r.message);
 }
@@ -151,7 +153,7 @@ void TForm1::ToolButton4Click() {
     saveProjectThroughDialog(false);
 }
 
-bool TForm1::saveProjectThroughDialog(bool fromCloseQuestion) {
+bool TForm1::saveProjectThroughDialog() {
     if (!m_saveDialog1)
         m_saveDialog1 =
             makeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave, {kProjectFilter});
@@ -163,7 +165,7 @@ bool TForm1::saveProjectThroughDialog(bool fromCloseQuestion) {
     const SaveResult r = saveProject(m_editor.board(), name);
     if (!r.ok) {
         showError(r.message);
-        return !fromCloseQuestion ? true : false;
+        return false; // from the close question: the window stays open
     }
     showInfo(r.message);
     return true;
@@ -176,8 +178,8 @@ void TForm1::N4Click() {
         shot = s->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage();
     if (shot.isNull())
         shot = grab().toImage();
-    const QString path = screenshotPath(QCoreApplication::applicationDirPath(), QLocale::system(),
-                                        QDateTime::currentDateTime());
+    const QString path =
+        screenshotPath(m_programFolder, QLocale::system(), QDateTime::currentDateTime());
     const ImageResult r = saveScreenshot(shot, path);
     if (!r.ok) {
         showError(r.message);
