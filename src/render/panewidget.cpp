@@ -17,10 +17,11 @@ PaneWidget::PaneWidget(Pane pane, QWidget* parent) : QOpenGLWidget(parent), m_pa
 }
 
 PaneWidget::~PaneWidget() {
-    if (context() && isValid()) {
-        makeCurrent();
+    // The base class destroys the context after this part of the object is gone: release the
+    // quadric now and make sure the context's signal no longer reaches us.
+    if (QOpenGLContext* ctx = context()) {
+        disconnect(ctx, &QOpenGLContext::aboutToBeDestroyed, this, &PaneWidget::releaseGL);
         releaseGL();
-        doneCurrent();
     }
 }
 
@@ -40,23 +41,21 @@ QSurfaceFormat PaneWidget::paneFormat() {
 
 void PaneWidget::initializeGL() {
     // A re-parented QOpenGLWidget gets a new context: the quadric of the old one goes with it.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                makeCurrent();
-                releaseGL();
-                doneCurrent();
-            },
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &PaneWidget::releaseGL,
             Qt::UniqueConnection);
     GlCanvas canvas;
     m_axisQuadric = canvas.newQuadric();
 }
 
 void PaneWidget::releaseGL() {
-    if (m_axisQuadric) {
-        GlCanvas canvas;
-        canvas.deleteQuadric(m_axisQuadric);
-        m_axisQuadric = 0;
-    }
+    if (!m_axisQuadric)
+        return;
+    // A GLU quadric holds no GL objects, but it belongs to this context's life.
+    makeCurrent();
+    GlCanvas canvas;
+    canvas.deleteQuadric(m_axisQuadric);
+    m_axisQuadric = 0;
+    doneCurrent();
 }
 
 void PaneWidget::paintGL() {

@@ -55,8 +55,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+private Q_SLOTS:
     void releaseGL();
+
+private:
 
     Pane m_pane;
     FrameSource* m_source = nullptr;
