@@ -150,7 +150,7 @@ void TForm1::ToolButton3Click() {
 }
 
 void TForm1::ToolButton4Click() {
-    saveProjectThroughDialog(false);
+    saveProjectThroughDialog();
 }
 
 bool TForm1::saveProjectThroughDialog() {
