@@ -46,8 +46,9 @@ public:
     QImage renderSheet(QSize panelSize, const FrameInput& in, bool captions = true,
                        QColor windowColor = QColor(240, 240, 240));
 
-    // One component model, centred and fitted into a small picture for menus.
-    QImage renderModelIcon(int32_t kind, QSize sizePx, const Rgb& background = Rgb{1, 1, 1});
+    // One component model, centred and fitted into a small picture for menus, on the panes'
+    // default black (the wires are white).
+    QImage renderModelIcon(int32_t kind, QSize sizePx, const Rgb& background = Rgb{});
 
 private:
     struct Impl;

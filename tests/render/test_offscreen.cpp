@@ -62,6 +62,8 @@ private Q_SLOTS:
     void zeroHeightPaneDoesNotFail();
     void headlessContextDrawsTheSamePicture();
     void saveDefaultPanes();
+    void modelIcons_data();
+    void modelIcons();
 
 private:
     QImage render(Pane pane, const SceneSettings& s, QSize size = kSize) {
@@ -241,6 +243,45 @@ void TestOffscreen::saveDefaultPanes() {
     const QImage sheet =
         m_renderer->renderSheet(QSize(960, 780), FrameInput{m_board, {}, m_camera, kZoomStart});
     QVERIFY(sheet.save(dir + "/sheet.png"));
+
+    Board board;
+    board.PlaceComponent(35, 5, 2, 1, 11, 0);
+    board.PlaceComponent(60, 5, 60, 1, 1, 1);
+    board.PlaceComponent(100, 5, 100, 1, 21, 2);
+    board.PlaceComponent(80, 5, 30, 1, 31, -1);
+    const QImage placed =
+        m_renderer->renderSheet(QSize(960, 780), FrameInput{board, {}, m_camera, 15});
+    QVERIFY(placed.save(dir + "/sheet-components.png"));
+}
+
+void TestOffscreen::modelIcons_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("drawn");
+    for (int kind : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34})
+        QTest::addRow("kind %d", kind) << kind << true;
+    QTest::newRow("unknown kind") << 10 << false;
+}
+
+// A menu picture shows its model, fitted: something drawn, and nothing cut at the border.
+void TestOffscreen::modelIcons() {
+    QFETCH(int, kind);
+    QFETCH(bool, drawn);
+    const QImage icon = m_renderer->renderModelIcon(kind, QSize(48, 48));
+    QCOMPARE(icon.size(), QSize(48, 48));
+    int covered = 0, onBorder = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            if ((icon.pixel(x, y) & 0xFFFFFF) != 0) {
+                ++covered;
+                if (x == 0 || y == 0 || x == 47 || y == 47)
+                    ++onBorder;
+            }
+    if (!drawn) {
+        QCOMPARE(covered, 0);
+        return;
+    }
+    QVERIFY2(covered > 40, qPrintable(QString::number(covered))); // a wire is one line
+    QCOMPARE(onBorder, 0);
 }
 
 QTEST_MAIN(TestOffscreen)
