@@ -1,0 +1,219 @@
+#include "renderoptions.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace kelmira {
+
+namespace {
+
+// Camera angles and shifts far beyond this only lose precision; nobody means them.
+constexpr double kMaxCameraValue = 1e6;
+
+std::optional<double> parseCameraNumber(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v) || std::abs(v) > kMaxCameraValue)
+        return std::nullopt;
+    return v;
+}
+
+QString badValue(const QString& option, const QString& value, const QString& expected) {
+    return QStringLiteral("неверное значение «%1» параметра %2: %3")
+        .arg(value, option, expected);
+}
+
+} // namespace
+
+QSize defaultRenderSize(RenderView view) {
+    // Measured in the editor at its start size under the default style.
+    return view == RenderView::Sheet ? QSize(914, 620) : QSize(449, 277);
+}
+
+std::optional<ImageFormat> imageFormatForPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return ImageFormat::Png;
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return ImageFormat::Jpeg;
+    if (suffix == QLatin1String("bmp"))
+        return ImageFormat::Bmp;
+    return std::nullopt;
+}
+
+std::optional<RenderView> renderViewFromName(const QString& name) {
+    static const struct {
+        const char* name;
+        RenderView view;
+    } kViews[] = {{"front", RenderView::Front}, {"side", RenderView::Side},
+                  {"top", RenderView::Top},     {"3d", RenderView::ThreeD},
+                  {"sheet", RenderView::Sheet}};
+    for (const auto& v : kViews)
+        if (name.compare(QLatin1String(v.name), Qt::CaseInsensitive) == 0)
+            return v.view;
+    return std::nullopt;
+}
+
+ParsedOptions parseRenderOptions(const QStringList& args) {
+    ParsedOptions result;
+    RenderOptions& o = result.options;
+    std::optional<QSize> size;
+    auto fail = [&result](const QString& message) {
+        result.error = message;
+        return result;
+    };
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            o.help = true;
+            return result;
+        }
+        if (arg == QLatin1String("--strict")) {
+            o.strict = true;
+            continue;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            if (!o.project.isEmpty())
+                return fail(QStringLiteral("указано больше одного файла проекта: «%1» и «%2»")
+                                .arg(o.project, arg));
+            o.project = arg;
+            continue;
+        }
+
+        // An option with a value: "--name value", "--name=value" or "-o value".
+        QString name = arg, value;
+        bool haveValue = false;
+        if (arg.startsWith(QLatin1String("--"))) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            if (eq > 0) {
+                name = arg.left(eq);
+                value = arg.mid(eq + 1);
+                haveValue = true;
+            }
+        }
+        static const QStringList kValued{"-o",      "--output", "--view", "--size",    "--yaw",
+                                         "--pitch", "--distance", "--pan", "--settings"};
+        if (!kValued.contains(name))
+            return fail(QStringLiteral("неизвестный параметр «%1»").arg(arg));
+        if (!haveValue) {
+            if (i + 1 >= args.size())
+                return fail(QStringLiteral("у параметра %1 нет значения").arg(name));
+            value = args[++i];
+        }
+
+        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
+            o.output = value;
+        } else if (name == QLatin1String("--view")) {
+            const auto view = renderViewFromName(value);
+            if (!view)
+                return fail(badValue(name, value,
+                                     QStringLiteral("ожидается front, side, top, 3d или sheet")));
+            o.view = *view;
+        } else if (name == QLatin1String("--size")) {
+            static const QRegularExpression re(QStringLiteral("^(\\d{1,9})[xX](\\d{1,9})$"));
+            const auto m = re.match(value.trimmed());
+            const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+            const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+            if (w < 1 || h < 1 || w > kMaxRenderSide || h > kMaxRenderSide)
+                return fail(badValue(name, value,
+                                     QStringLiteral("ожидается ШИРИНАxВЫСОТА, от 1 до %1 пикселей")
+                                         .arg(kMaxRenderSide)));
+            size = QSize(w, h);
+        } else if (name == QLatin1String("--yaw") || name == QLatin1String("--pitch")) {
+            const auto v = parseCameraNumber(value);
+            if (!v)
+                return fail(badValue(name, value, QStringLiteral("ожидается число градусов")));
+            (name == QLatin1String("--yaw") ? o.camera.CameraYaw : o.camera.CameraPitch) = *v;
+        } else if (name == QLatin1String("--distance")) {
+            bool ok = false;
+            const int p = value.trimmed().toInt(&ok);
+            if (!ok || p < kZoomMin || p > kZoomMax)
+                return fail(badValue(name, value, QStringLiteral("ожидается целое от %1 до %2")
+                                                      .arg(kZoomMin)
+                                                      .arg(kZoomMax)));
+            o.zoom = p;
+        } else if (name == QLatin1String("--pan")) {
+            const QStringList parts = value.split(QLatin1Char(','));
+            const auto x = parts.size() == 2 ? parseCameraNumber(parts[0]) : std::nullopt;
+            const auto y = parts.size() == 2 ? parseCameraNumber(parts[1]) : std::nullopt;
+            if (!x || !y)
+                return fail(badValue(name, value, QStringLiteral("ожидается X,Y")));
+            o.camera.CameraPanX = *x;
+            o.camera.CameraPanY = *y;
+        } else if (name == QLatin1String("--settings")) {
+            if (value.isEmpty())
+                return fail(QStringLiteral("у параметра --settings пустой путь"));
+            o.settingsPath = value;
+        }
+    }
+
+    if (o.project.isEmpty())
+        return fail(QStringLiteral("не указан файл проекта"));
+    if (o.output.isEmpty())
+        return fail(QStringLiteral("не указан файл изображения (-o ФАЙЛ)"));
+    const auto format = imageFormatForPath(o.output);
+    if (!format)
+        return fail(QStringLiteral("неизвестный формат изображения «%1»: ожидается .png, .jpg, "
+                                   ".jpeg или .bmp")
+                        .arg(o.output));
+    o.format = *format;
+    o.size = size.value_or(defaultRenderSize(o.view));
+    if (o.view == RenderView::Sheet &&
+        (o.size.width() < kMinSheetSide || o.size.height() < kMinSheetSide))
+        return fail(QStringLiteral("размер %1x%2 слишком мал для четырёх видов: нужно не меньше "
+                                   "%3x%3")
+                        .arg(o.size.width())
+                        .arg(o.size.height())
+                        .arg(kMinSheetSide));
+    return result;
+}
+
+QString renderHelpText() {
+    const QSize sheet = defaultRenderSize(RenderView::Sheet);
+    const QSize pane = defaultRenderSize(RenderView::Front);
+    const CameraState cam;
+    return QStringLiteral(
+               "Использование: kelmira-render ПРОЕКТ.kelmar -o ИЗОБРАЖЕНИЕ [параметры]\n"
+               "\n"
+               "Рисует плату из файла проекта без окна редактора и без дисплея и сохраняет\n"
+               "картинку в формате PNG, JPEG или BMP (по расширению файла).\n"
+               "\n"
+               "Параметры:\n"
+               "  -o, --output ФАЙЛ   файл изображения: .png, .jpg, .jpeg или .bmp\n"
+               "  --view ВИД          front (спереди), side (сбоку), top (сверху), 3d (3D-вид)\n"
+               "                      или sheet (все четыре вида с подписями, как в окне\n"
+               "                      редактора); по умолчанию sheet\n"
+               "  --size ШxВ          размер в пикселях; по умолчанию %1x%2 для sheet и %3x%4\n"
+               "                      для одного вида (размеры в окне редактора при запуске)\n"
+               "  --yaw ГРАДУСЫ       поворот 3D-камеры вокруг вертикали (по умолчанию %5)\n"
+               "  --pitch ГРАДУСЫ     наклон 3D-камеры (по умолчанию %6)\n"
+               "  --distance P        удаление 3D-камеры, положение ползунка 0..100\n"
+               "                      (по умолчанию %7)\n"
+               "  --pan X,Y           сдвиг 3D-камеры (по умолчанию %8,%9)\n"
+               "  --settings ФАЙЛ     цвета и вид сцены из файла настроек редактора\n"
+               "                      (Data/Settings.ini); без него — значения по умолчанию\n"
+               "  --strict            неполный или повреждённый проект считать ошибкой\n"
+               "  -h, --help          эта справка\n"
+               "\n"
+               "Неполный или повреждённый проект: рисуются компоненты, прочитанные до места\n"
+               "ошибки (как при загрузке в редакторе), а на stderr выводится предупреждение;\n"
+               "с --strict изображение не создаётся и код выхода 1.\n"
+               "\n"
+               "Коды выхода: 0 — изображение сохранено; 1 — проект или настройки не\n"
+               "прочитаны, файл изображения не записан или нет OpenGL; 2 — неверная командная\n"
+               "строка. При ошибке файл изображения не создаётся и не изменяется.\n")
+        .arg(sheet.width())
+        .arg(sheet.height())
+        .arg(pane.width())
+        .arg(pane.height())
+        .arg(cam.CameraYaw)
+        .arg(cam.CameraPitch)
+        .arg(kZoomStart)
+        .arg(cam.CameraPanX)
+        .arg(cam.CameraPanY);
+}
+
+} // namespace kelmira

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "camera.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kelmira {
+
+enum class RenderView { Front, Side, Top, ThreeD, Sheet };
+enum class ImageFormat { Png, Jpeg, Bmp };
+
+// What one run of kelmira-render is asked to do.
+struct RenderOptions {
+    QString project;
+    QString output;
+    ImageFormat format = ImageFormat::Png;
+    RenderView view = RenderView::Sheet;
+    QSize size; // already resolved: the view's default when --size was not given
+    CameraState camera;
+    int zoom = kZoomStart; // TrackBar1 position
+    QString settingsPath;  // empty: the design values
+    bool strict = false;   // an incomplete or damaged project fails instead of a warning
+    bool help = false;
+};
+
+struct ParsedOptions {
+    RenderOptions options;
+    QString error; // Russian, empty when the command line is usable
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Parses the arguments after the program name. Options take their value as the next
+// argument or after "=" (--size=800x600); "-o" only as the next argument.
+ParsedOptions parseRenderOptions(const QStringList& args);
+
+// The picture sizes of the editor's window at its start size (1221 x 878): Panel6 for the
+// sheet, one pane of the standard arrangement for a single view.
+QSize defaultRenderSize(RenderView view);
+
+// Image sides the offscreen target accepts; a sheet also needs room for its four panes.
+constexpr int kMaxRenderSide = 8192;
+constexpr int kMinSheetSide = 100;
+
+std::optional<ImageFormat> imageFormatForPath(const QString& path);
+std::optional<RenderView> renderViewFromName(const QString& name);
+
+QString renderHelpText();
+
+} // namespace kelmira

@@ -1,0 +1,144 @@
+#include "rendertool.h"
+
+#include "colorvalue.h"
+#include "editor.h"
+#include "ini.h"
+#include "offscreen.h"
+#include "projectfile.h"
+
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace kelmira {
+
+namespace {
+
+Rgb rgbOf(qint32 raw) {
+    const QColor c = ColorValue(raw).toQColor();
+    return Rgb{float(c.redF()), float(c.greenF()), float(c.blueF())};
+}
+
+QByteArray writerFormat(ImageFormat f) {
+    switch (f) {
+    case ImageFormat::Jpeg:
+        return "jpeg";
+    case ImageFormat::Bmp:
+        return "bmp";
+    case ImageFormat::Png:
+        break;
+    }
+    return "png";
+}
+
+Pane paneOf(RenderView view) {
+    switch (view) {
+    case RenderView::Side:
+        return Pane::Side;
+    case RenderView::Top:
+        return Pane::Top;
+    case RenderView::ThreeD:
+        return Pane::ThreeD;
+    case RenderView::Front:
+    case RenderView::Sheet:
+        break;
+    }
+    return Pane::Front;
+}
+
+int failWith(QTextStream& err, const QString& message) {
+    err << QStringLiteral("kelmira-render: ошибка: ") << message << Qt::endl;
+    return kExitFailed;
+}
+
+} // namespace
+
+SceneSettings sceneSettingsFrom(const StoredSettings& stored) {
+    SceneSettings s;
+    s.stage = stored.checkBox1;
+    s.presentation = stored.checkBox2;
+    s.axisX = stored.checkBox5;
+    s.axisY = stored.checkBox7;
+    s.axisZ = stored.checkBox6;
+    s.planeXY = stored.checkBox9;
+    s.planeYZ = stored.checkBox8;
+    s.planeXZ = stored.checkBox4;
+    s.stageColor = rgbOf(stored.panels[0]);
+    s.boardColor = rgbOf(stored.panels[1]);
+    s.axisXColor = rgbOf(stored.panels[2]);
+    s.axisYColor = rgbOf(stored.panels[3]);
+    s.axisZColor = rgbOf(stored.panels[4]);
+    s.background = rgbOf(stored.panels[5]);
+    s.planeColor = rgbOf(stored.panels[6]);
+    s.rotationStep = stored.radioButton1 ? 45 : stored.radioButton2 ? 90 : 0;
+    return s;
+}
+
+int runRender(const RenderOptions& o, QTextStream& err) {
+    StoredSettings stored;
+    if (!o.settingsPath.isEmpty()) {
+        // The editor starts from its defaults when its own file is missing; a file named on
+        // the command line that is not there is a mistake worth reporting.
+        const QFileInfo info(o.settingsPath);
+        if (!info.exists() || !info.isFile())
+            return failWith(err, QStringLiteral("файл настроек «%1» не найден").arg(o.settingsPath));
+        IniFile ini(o.settingsPath);
+        if (!ini.load())
+            return failWith(err, QStringLiteral("не удалось прочитать файл настроек «%1»")
+                                     .arg(o.settingsPath));
+        stored = readStoredSettings(ini);
+    }
+    const SceneSettings settings = sceneSettingsFrom(stored);
+
+    const QFileInfo projectInfo(o.project);
+    if (projectInfo.isDir())
+        return failWith(err, QStringLiteral("«%1» — папка, а не файл проекта").arg(o.project));
+    Editor editor;
+    const LoadResult loaded = loadProject(editor, o.project);
+    if (!loaded.boardReplaced())
+        return failWith(err, loaded.message);
+    if (!loaded.ok()) {
+        if (o.strict)
+            return failWith(err, loaded.message);
+        err << QStringLiteral("kelmira-render: предупреждение: ") << loaded.message << Qt::endl;
+    }
+
+    // Opened before the costly part so that an unwritable place is reported at once; the
+    // temporary file goes away unless the picture is complete.
+    QSaveFile out(o.output);
+    if (!out.open(QIODevice::WriteOnly))
+        return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
+                                 .arg(o.output, out.errorString()));
+
+    OffscreenRenderer renderer;
+    if (!renderer.isValid())
+        return failWith(err, QStringLiteral("OpenGL недоступен: %1").arg(renderer.errorString()));
+
+    const FrameInput in{editor.board(), settings, o.camera, o.zoom};
+    QImage image;
+    if (o.view == RenderView::Sheet)
+        image = renderer.renderSheet(o.size, in, true, ColorValue(stored.form1Color).toQColor());
+    else
+        image = renderer.renderPane(paneOf(o.view), o.size, in);
+    if (image.isNull())
+        return failWith(err, QStringLiteral("не удалось нарисовать изображение %1x%2")
+                                 .arg(o.size.width())
+                                 .arg(o.size.height()));
+
+    // The panes are opaque; the files carry no alpha channel (BMP as 24-bit, like the
+    // editor's saved images).
+    image = image.convertToFormat(o.format == ImageFormat::Bmp ? QImage::Format_RGB888
+                                                                 : QImage::Format_RGB32);
+    QImageWriter writer(&out, writerFormat(o.format));
+    if (o.format == ImageFormat::Jpeg)
+        writer.setQuality(95);
+    if (!writer.write(image))
+        return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
+                                 .arg(o.output, writer.errorString()));
+    if (!out.commit())
+        return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
+                                 .arg(o.output, out.errorString()));
+    return kExitOk;
+}
+
+} // namespace kelmira

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "renderoptions.h"
+#include "scene.h"
+#include "settingsfile.h"
+
+#include <QTextStream>
+
+namespace kelmira {
+
+// Exit statuses of kelmira-render.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1; // unreadable project or settings, unwritable image, no GL
+constexpr int kExitUsage = 2;  // the command line itself is wrong
+
+// The scene look the settings window would show for these stored values; system colours
+// resolve through the application's palette, as they do in the editor.
+SceneSettings sceneSettingsFrom(const StoredSettings& stored);
+
+// Loads, renders and writes what the options ask for; messages go to err in Russian. Needs
+// a QGuiApplication (any platform: the GL context falls back to surfaceless EGL). The image
+// file appears only complete: an existing file is replaced only by a finished picture.
+int runRender(const RenderOptions& options, QTextStream& err);
+
+} // namespace kelmira
