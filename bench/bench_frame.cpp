@@ -23,8 +23,8 @@ constexpr Pane kPanes[] = {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD};
 
 // n components of every kind at distinct random origins, turned every which way.
 std::unique_ptr<Board> makeBoard(int n) {
-    static const int32_t kinds[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13,
-                                    14, 15, 21, 22, 23, 24, 31, 32, 33, 34};
+    static const int32_t kinds[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  11, 12,
+                                    13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34};
     auto board = std::make_unique<Board>();
     std::mt19937 rng(4242);
     std::uniform_int_distribution<int> xy(2, 145), z(1, 145), rot(-3, 4);
@@ -38,7 +38,9 @@ std::unique_ptr<Board> makeBoard(int n) {
 }
 
 int g_modelCalls = 0;
-void countModel(Canvas&, int32_t) { ++g_modelCalls; }
+void countModel(Canvas&, int32_t) {
+    ++g_modelCalls;
+}
 
 template <typename Pass> void componentPass(benchmark::State& state, Pass pass) {
     const auto board = makeBoard(int(state.range(0)));
@@ -86,18 +88,30 @@ void BM_FullFrame_Offscreen(benchmark::State& state) {
         for (Pane p : kPanes)
             benchmark::DoNotOptimize(renderer.renderPane(p, paneSize, in));
     state.SetLabel(renderer.backend() == OffscreenRenderer::Backend::Qt ? "Qt context"
-                                                                          : "EGL context");
+                                                                        : "EGL context");
 }
 
 } // namespace
 
 BENCHMARK(BM_OneGridSweep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ComponentPass_OccupiedCells)
-    ->Arg(0)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ComponentPass_FullSweep)
-    ->Arg(0)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullFrame_Offscreen)
-    ->Arg(0)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 int main(int argc, char** argv) {
     // The Qt context needs an application; without a display the surfaceless EGL one serves.

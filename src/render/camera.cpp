@@ -45,11 +45,17 @@ CursorChange cameraRelease(CameraState& cam, MouseButton button) {
     return CursorChange::None;
 }
 
-int clampZoom(int p) { return std::clamp(p, kZoomMin, kZoomMax); }
+int clampZoom(int p) {
+    return std::clamp(p, kZoomMin, kZoomMax);
+}
 
-int zoomIn(int p) { return clampZoom(clampZoom(p) - 1); }
+int zoomIn(int p) {
+    return clampZoom(clampZoom(p) - 1);
+}
 
-int zoomOut(int p) { return clampZoom(clampZoom(p) + 1); }
+int zoomOut(int p) {
+    return clampZoom(clampZoom(p) + 1);
+}
 
 int WheelAccumulator::feed(int delta) {
     constexpr int64_t notch = 120;

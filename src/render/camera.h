@@ -7,13 +7,13 @@ namespace kelmira {
 // Camera and drag state of the 3D pane. Plain values: the main window owns one and feeds it
 // the 3D pane's mouse events; the renderer reads it at every frame.
 struct CameraState {
-    double CameraYaw = -30;   // degrees about the vertical axis
-    double CameraPitch = 0;   // degrees, added to the fixed tilt of 20 about x
-    double CameraPanX = 0;    // eye units
-    double CameraPanY = -1;   // eye units; the camera adds a fixed 1
+    double CameraYaw = -30; // degrees about the vertical axis
+    double CameraPitch = 0; // degrees, added to the fixed tilt of 20 about x
+    double CameraPanX = 0;  // eye units
+    double CameraPanY = -1; // eye units; the camera adds a fixed 1
     bool RotateDrag = false;
     bool PanDrag = false;
-    int32_t LastMouseX = 0;   // pane pixels, y downwards
+    int32_t LastMouseX = 0; // pane pixels, y downwards
     int32_t LastMouseY = 0;
 };
 
@@ -39,13 +39,13 @@ int zoomOut(int p); // btnZoomOutClick, wheel down: one step farther
 
 // Turns raw wheel deltas (120 a notch) into whole notches, carrying the remainder.
 class WheelAccumulator {
-public:
+  public:
     // Adds a delta; returns the notches completed: positive up (away from the user),
     // negative down. A turn back first eats the carried remainder.
     int feed(int delta);
     int remainder() const { return static_cast<int>(m_rest); }
 
-private:
+  private:
     int64_t m_rest = 0;
 };
 

@@ -14,7 +14,9 @@ constexpr double kFieldOfView = 30;
 constexpr double kNear = 1;
 constexpr double kFar = 10000;
 
-double aspectOf(int w, int h) { return static_cast<double>(w) / static_cast<double>(h > 0 ? h : 1); }
+double aspectOf(int w, int h) {
+    return static_cast<double>(w) / static_cast<double>(h > 0 ? h : 1);
+}
 
 } // namespace
 
@@ -48,8 +50,8 @@ QMatrix4x4 paneModelView(Pane pane, const CameraState& cam, int zoom) {
 
 QPointF projectScenePoint(Pane pane, const CameraState& cam, int zoom, QSize sizePx,
                           const QVector3D& scenePoint) {
-    const QMatrix4x4 m = paneProjection(sizePx.width(), sizePx.height()) *
-                         paneModelView(pane, cam, zoom);
+    const QMatrix4x4 m =
+        paneProjection(sizePx.width(), sizePx.height()) * paneModelView(pane, cam, zoom);
     const QVector3D ndc = m.map(scenePoint); // map() divides by w
     const double x = (ndc.x() + 1) / 2 * sizePx.width();
     const double y = (1 - ndc.y()) / 2 * sizePx.height();

@@ -146,7 +146,8 @@ bool OffscreenRenderer::Impl::createEgl() {
         error = QStringLiteral("EGL has no eglGetPlatformDisplayEXT");
         return false;
     }
-    EGLDisplay dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLDisplay dpy =
+        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     EGLint major = 0, minor = 0;
     if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, &major, &minor)) {
         error = QStringLiteral("no surfaceless EGL display");
@@ -301,10 +302,18 @@ OffscreenRenderer::~OffscreenRenderer() {
 #endif
 }
 
-bool OffscreenRenderer::isValid() const { return d->backend != Backend::None; }
-OffscreenRenderer::Backend OffscreenRenderer::backend() const { return d->backend; }
-QString OffscreenRenderer::errorString() const { return d->error; }
-QString OffscreenRenderer::glVersion() const { return d->version; }
+bool OffscreenRenderer::isValid() const {
+    return d->backend != Backend::None;
+}
+OffscreenRenderer::Backend OffscreenRenderer::backend() const {
+    return d->backend;
+}
+QString OffscreenRenderer::errorString() const {
+    return d->error;
+}
+QString OffscreenRenderer::glVersion() const {
+    return d->version;
+}
 
 QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& in) {
     if (!isValid() || !d->makeCurrent())
@@ -328,9 +337,10 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
         return {};
     QImage sheet(panelSize, QImage::Format_RGB32);
     sheet.fill(windowColor);
-    const ViewLayout layout = layoutPanes(panelSize.width(), panelSize.height(), ViewMode::Standard);
-    static const char* const kCaptions[4] = {"Вид спереди :", "Вид сбоку :", "Вид сверху :",
-                                             "3D-Вид :"};
+    const ViewLayout layout =
+        layoutPanes(panelSize.width(), panelSize.height(), ViewMode::Standard);
+    static const char* const kCaptions[4] = {
+        "Вид спереди :", "Вид сбоку :", "Вид сверху :", "3D-Вид :"};
     // The group box draws a caption strip and a thin frame; its pane fills the rest.
     constexpr int kCaptionHeight = 16, kFrame = 2;
     QPainter painter(&sheet);
@@ -349,13 +359,13 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
             painter.drawRect(boxRect.adjusted(0, kCaptionHeight / 2, -1, -1));
             const QString text = QString::fromUtf8(kCaptions[static_cast<int>(pane) - 1]);
             const QRect textRect = painter.fontMetrics().boundingRect(text).adjusted(-3, 0, 3, 0);
-            painter.fillRect(QRect(boxRect.left() + 8, boxRect.top(), textRect.width(),
-                                   kCaptionHeight),
-                             windowColor);
+            painter.fillRect(
+                QRect(boxRect.left() + 8, boxRect.top(), textRect.width(), kCaptionHeight),
+                windowColor);
             painter.setPen(Qt::black);
-            painter.drawText(QRect(boxRect.left() + 11, boxRect.top(), textRect.width(),
-                                   kCaptionHeight),
-                             Qt::AlignLeft | Qt::AlignVCenter, text);
+            painter.drawText(
+                QRect(boxRect.left() + 11, boxRect.top(), textRect.width(), kCaptionHeight),
+                Qt::AlignLeft | Qt::AlignVCenter, text);
         }
     }
     return sheet;
@@ -374,12 +384,13 @@ QImage OffscreenRenderer::renderModelIcon(int32_t kind, QSize sizePx, const Rgb&
         if (!b.isEmpty()) {
             const double centre[3] = {(b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
                                       (b.min[2] + b.max[2]) / 2};
-            const double radius =
-                std::max(1e-6, std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1],
-                                          b.max[2] - b.min[2]) / 2);
+            const double radius = std::max(
+                1e-6,
+                std::hypot(b.max[0] - b.min[0], b.max[1] - b.min[1], b.max[2] - b.min[2]) / 2);
             // Fit a sphere of radius 2 into the narrower field of view.
             const double aspect = double(sizePx.width()) / sizePx.height();
-            const double halfFov = std::atan(std::tan(15 * std::numbers::pi / 180) * std::min(1.0, aspect));
+            const double halfFov =
+                std::atan(std::tan(15 * std::numbers::pi / 180) * std::min(1.0, aspect));
             const double distance = 2 / std::sin(halfFov) * 1.05;
             GlCanvas canvas;
             canvas.translate(0, 0, static_cast<float>(-distance));

@@ -20,7 +20,7 @@ namespace kelmira {
 // current (the EGL backend). Every render* call makes the renderer's context current and
 // leaves none current on return.
 class OffscreenRenderer {
-public:
+  public:
     enum class Backend { None, Qt, Egl };
 
     // Auto: Qt when a QGuiApplication exists and its platform gives a context, EGL otherwise.
@@ -50,7 +50,7 @@ public:
     // default black (the wires are white).
     QImage renderModelIcon(int32_t kind, QSize sizePx, const Rgb& background = Rgb{});
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

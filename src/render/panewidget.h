@@ -16,7 +16,7 @@ class Board;
 // What a pane draws from; the main window implements it over its board, Form2's controls,
 // its CameraState and TrackBar1. Asked at every paint, so changes show at the next frame.
 class FrameSource {
-public:
+  public:
     virtual ~FrameSource() = default;
     virtual Board& frameBoard() = 0;
     virtual SceneSettings frameSettings() const = 0;
@@ -31,7 +31,7 @@ public:
 class PaneWidget : public QOpenGLWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit PaneWidget(Pane pane, QWidget* parent = nullptr);
     ~PaneWidget() override;
 
@@ -42,24 +42,23 @@ public:
     // The surface format every pane asks for.
     static QSurfaceFormat paneFormat();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // Positions in the pane's own (logical) pixels, y downwards.
     void mousePressed(kelmira::MouseButton button, int x, int y);
     void mouseMoved(int x, int y);
     void mouseReleased(kelmira::MouseButton button, int x, int y);
 
-protected:
+  protected:
     void initializeGL() override;
     void paintGL() override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void releaseGL();
 
-private:
-
+  private:
     Pane m_pane;
     FrameSource* m_source = nullptr;
     QuadricId m_axisQuadric = 0;

@@ -18,34 +18,39 @@ constexpr Box kBoardBox{-10, 0, -10, 10, 0.4f, 10};
 constexpr Box kStageBox{-12, -1, -12, 12, 0, 12};
 constexpr float kAxisHalfLength = 14;
 
-void color(Canvas& c, const Rgb& rgb) { c.color(rgb.r, rgb.g, rgb.b); }
+void color(Canvas& c, const Rgb& rgb) {
+    c.color(rgb.r, rgb.g, rgb.b);
+}
+
+void segment(Canvas& c, float x0, float y0, float z0, float x1, float y1, float z1) {
+    c.vertex(x0, y0, z0);
+    c.vertex(x1, y1, z1);
+}
+
+// Corner n of a box takes x from bit 0, y from bit 1 and z from bit 2 of n.
+void corner(Canvas& c, const Box& b, int n) {
+    c.vertex(n & 1 ? b.x1 : b.x0, n & 2 ? b.y1 : b.y0, n & 4 ? b.z1 : b.z0);
+}
 
 void solidBox(Canvas& c, const Box& b) {
+    // bottom, top, back, front, left, right
+    static constexpr int kFaces[6][4] = {{0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1},
+                                         {4, 5, 7, 6}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     c.begin(Canvas::Primitive::Quads);
-    // bottom, top
-    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x1, b.y0, b.z0), c.vertex(b.x1, b.y0, b.z1), c.vertex(b.x0, b.y0, b.z1);
-    c.vertex(b.x0, b.y1, b.z0), c.vertex(b.x0, b.y1, b.z1), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x1, b.y1, b.z0);
-    // back, front
-    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x0, b.y1, b.z0), c.vertex(b.x1, b.y1, b.z0), c.vertex(b.x1, b.y0, b.z0);
-    c.vertex(b.x0, b.y0, b.z1), c.vertex(b.x1, b.y0, b.z1), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x0, b.y1, b.z1);
-    // left, right
-    c.vertex(b.x0, b.y0, b.z0), c.vertex(b.x0, b.y0, b.z1), c.vertex(b.x0, b.y1, b.z1), c.vertex(b.x0, b.y1, b.z0);
-    c.vertex(b.x1, b.y0, b.z0), c.vertex(b.x1, b.y1, b.z0), c.vertex(b.x1, b.y1, b.z1), c.vertex(b.x1, b.y0, b.z1);
+    for (const auto& face : kFaces)
+        for (int n : face)
+            corner(c, b, n);
     c.end();
 }
 
-// The twelve edges, inside a Lines batch the caller opened.
+// The twelve edges, inside a Lines batch the caller opened: the four along x, then y, then z.
 void boxEdges(Canvas& c, const Box& b) {
-    const float xs[2] = {b.x0, b.x1}, ys[2] = {b.y0, b.y1}, zs[2] = {b.z0, b.z1};
-    for (float y : ys)
-        for (float z : zs)
-            c.vertex(b.x0, y, z), c.vertex(b.x1, y, z);
-    for (float x : xs)
-        for (float z : zs)
-            c.vertex(x, b.y0, z), c.vertex(x, b.y1, z);
-    for (float x : xs)
-        for (float y : ys)
-            c.vertex(x, y, b.z0), c.vertex(x, y, b.z1);
+    for (int axisBit : {1, 2, 4})
+        for (int n = 0; n < 8; ++n)
+            if (!(n & axisBit)) {
+                corner(c, b, n);
+                corner(c, b, n | axisBit);
+            }
 }
 
 enum class Axis { X, Y, Z };
@@ -56,11 +61,11 @@ void drawAxis(Canvas& c, Axis ax, const Rgb& rgb, QuadricId q) {
     const float L = kAxisHalfLength;
     c.begin(Canvas::Primitive::Lines);
     if (ax == Axis::X)
-        c.vertex(-L, 0, 0), c.vertex(L, 0, 0);
+        segment(c, -L, 0, 0, L, 0, 0);
     else if (ax == Axis::Y)
-        c.vertex(0, -L, 0), c.vertex(0, L, 0);
+        segment(c, 0, -L, 0, 0, L, 0);
     else
-        c.vertex(0, 0, -L), c.vertex(0, 0, L);
+        segment(c, 0, 0, -L, 0, 0, L);
     c.end();
     if (!q)
         return;
@@ -172,20 +177,20 @@ void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s) {
     };
     auto xz = [&] {
         grid([&c](float i) {
-            c.vertex(-10, i, 0), c.vertex(10, i, 0);
-            c.vertex(i, -10, 0), c.vertex(i, 10, 0);
+            segment(c, -10, i, 0, 10, i, 0);
+            segment(c, i, -10, 0, i, 10, 0);
         });
     };
     auto yz = [&] {
         grid([&c](float i) {
-            c.vertex(0, -10, i), c.vertex(0, 10, i);
-            c.vertex(0, i, -10), c.vertex(0, i, 10);
+            segment(c, 0, -10, i, 0, 10, i);
+            segment(c, 0, i, -10, 0, i, 10);
         });
     };
     auto xy = [&] {
         grid([&c](float i) {
-            c.vertex(-10, 0.5f, i), c.vertex(10, 0.5f, i);
-            c.vertex(i, 0.5f, -10), c.vertex(i, 0.5f, 10);
+            segment(c, -10, 0.5f, i, 10, 0.5f, i);
+            segment(c, i, 0.5f, -10, i, 0.5f, 10);
         });
     };
     switch (pane) {

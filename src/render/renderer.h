@@ -16,10 +16,10 @@ using ModelDrawer = void (*)(Canvas&, int32_t kind);
 
 // What one frame of one pane reads. Nothing of it is cached between frames.
 struct FrameInput {
-    Board& board;                  // non-const: drawing folds the records' Rot in place
+    Board& board; // non-const: drawing folds the records' Rot in place
     const SceneSettings& settings;
-    const CameraState& camera;     // the presentation step has already run for this tick
-    int zoom = kZoomStart;         // TrackBar1 position P
+    const CameraState& camera; // the presentation step has already run for this tick
+    int zoom = kZoomStart;     // TrackBar1 position P
 };
 
 // Brings rot into the range of the rotation step (45, 90; anything else: no step selected),

@@ -15,14 +15,14 @@ Rgb rgbFromColorValue(int32_t c);
 // Everything of the settings window that shapes a frame; filled from Form2's controls at
 // every frame by the main window, or from a settings file by the headless renderer.
 struct SceneSettings {
-    bool stage = true;        // CheckBox1
-    bool presentation = false; // CheckBox2
-    bool axisX = true;        // CheckBox5 "OX"
-    bool axisY = true;        // CheckBox7 "OY" (scene z)
-    bool axisZ = true;        // CheckBox6 "OZ" (scene y)
-    bool planeXY = false;     // CheckBox9
-    bool planeYZ = false;     // CheckBox8
-    bool planeXZ = false;     // CheckBox4
+    bool stage = true;                                     // CheckBox1
+    bool presentation = false;                             // CheckBox2
+    bool axisX = true;                                     // CheckBox5 "OX"
+    bool axisY = true;                                     // CheckBox7 "OY" (scene z)
+    bool axisZ = true;                                     // CheckBox6 "OZ" (scene y)
+    bool planeXY = false;                                  // CheckBox9
+    bool planeYZ = false;                                  // CheckBox8
+    bool planeXZ = false;                                  // CheckBox4
     Rgb stageColor{128 / 255.f, 128 / 255.f, 128 / 255.f}; // Panel1
     Rgb boardColor{0, 128 / 255.f, 0};                     // Panel2
     Rgb axisXColor{1, 0, 0};                               // Panel3

@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(kelmira::MouseButton)
 class TestCamera : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void startValues();
     void zoom_data();
     void zoom();
@@ -94,11 +94,15 @@ void TestCamera::drag_data() {
     QTest::addColumn<double>("pitch");
     QTest::addColumn<double>("panX");
     QTest::addColumn<double>("panY");
-    QTest::newRow("left 10 right 4 down") << MouseButton::Left << 10 << 4 << -20.0 << 2.0 << 0.0 << -1.0;
-    QTest::newRow("left odd pixel is half a degree") << MouseButton::Left << -3 << 3 << -33.0 << 1.5 << 0.0 << -1.0;
+    QTest::newRow("left 10 right 4 down")
+        << MouseButton::Left << 10 << 4 << -20.0 << 2.0 << 0.0 << -1.0;
+    QTest::newRow("left odd pixel is half a degree")
+        << MouseButton::Left << -3 << 3 << -33.0 << 1.5 << 0.0 << -1.0;
     QTest::newRow("right 30/30") << MouseButton::Right << 30 << 30 << -30.0 << 0.0 << -1.0 << 0.0;
-    QTest::newRow("right up-left") << MouseButton::Right << -15 << -60 << -30.0 << 0.0 << 0.5 << -3.0;
-    QTest::newRow("middle changes nothing") << MouseButton::Other << 50 << 50 << -30.0 << 0.0 << 0.0 << -1.0;
+    QTest::newRow("right up-left")
+        << MouseButton::Right << -15 << -60 << -30.0 << 0.0 << 0.5 << -3.0;
+    QTest::newRow("middle changes nothing")
+        << MouseButton::Other << 50 << 50 << -30.0 << 0.0 << 0.0 << -1.0;
 }
 
 void TestCamera::drag() {

@@ -49,7 +49,7 @@ bool colourNear(const QImage& img, QPointF p, QColor want, QString* seen) {
 class TestOffscreen : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase() { m_renderer.reset(); }
     void sceneObjectsAtProjectedPoints_data();
@@ -65,7 +65,7 @@ private Q_SLOTS:
     void modelIcons_data();
     void modelIcons();
 
-private:
+  private:
     QImage render(Pane pane, const SceneSettings& s, QSize size = kSize) {
         return m_renderer->renderPane(pane, size, FrameInput{m_board, s, m_camera, kZoomStart});
     }
@@ -122,9 +122,9 @@ void TestOffscreen::sceneObjectsAtProjectedPoints() {
     const QImage img = render(pane, s);
     QVERIFY(!img.isNull());
     const QHash<QString, QColor> colours{
-        {"board", toColor(s.boardColor)},   {"stage", toColor(s.stageColor)},
-        {"outline", QColor(204, 204, 204)}, {"OX", toColor(s.axisXColor)},
-        {"OY", toColor(s.axisYColor)},      {"OZ", toColor(s.axisZColor)},
+        {"board", toColor(s.boardColor)},     {"stage", toColor(s.stageColor)},
+        {"outline", QColor(204, 204, 204)},   {"OX", toColor(s.axisXColor)},
+        {"OY", toColor(s.axisYColor)},        {"OZ", toColor(s.axisZColor)},
         {"background", toColor(s.background)}};
     const QPointF px = projectScenePoint(pane, m_camera, kZoomStart, kSize, point);
     QString seen;

@@ -14,7 +14,7 @@ Q_DECLARE_METATYPE(kelmira::MouseButton)
 namespace {
 
 class Source : public FrameSource {
-public:
+  public:
     Board board;
     SceneSettings settings;
     CameraState camera;
@@ -30,14 +30,16 @@ public:
     int frameZoom() const override { return zoom; }
 };
 
-QColor toColor(const Rgb& c) { return QColor::fromRgbF(c.r, c.g, c.b); }
+QColor toColor(const Rgb& c) {
+    return QColor::fromRgbF(c.r, c.g, c.b);
+}
 
 } // namespace
 
 class TestPaneWidget : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void drawsItsPaneInDevicePixels();
     void followsTheSourceAtTheNextPaint();
     void survivesReparenting();
@@ -83,7 +85,8 @@ void TestPaneWidget::followsTheSourceAtTheNextPaint() {
     src.settings.boardColor = {0, 0, 1};
     const QImage after = w.grabFramebuffer();
     QVERIFY(before != after);
-    const QPointF px = projectScenePoint(Pane::ThreeD, src.camera, src.zoom, after.size(), {2, 0.4f, 2});
+    const QPointF px =
+        projectScenePoint(Pane::ThreeD, src.camera, src.zoom, after.size(), {2, 0.4f, 2});
     QCOMPARE(after.pixelColor(px.toPoint()), QColor(0, 0, 255));
     QVERIFY(src.asked >= 2);
 }

@@ -27,14 +27,18 @@ void probeModel(Canvas& c, int32_t kind) {
     g_calls.push_back({kind, rec ? rec->matrix() : Matrix4d{}});
 }
 
-Matrix4d toMatrix(const QMatrix4x4& q) { return Matrix4d::fromFloats(q.constData()); }
+Matrix4d toMatrix(const QMatrix4x4& q) {
+    return Matrix4d::fromFloats(q.constData());
+}
 
 QMatrix4x4 translated(QMatrix4x4 m, float x, float y, float z) {
     m.translate(x, y, z);
     return m;
 }
 
-bool near(double a, double b, double eps = 1e-4) { return std::abs(a - b) < eps; }
+bool near(double a, double b, double eps = 1e-4) {
+    return std::abs(a - b) < eps;
+}
 
 std::vector<RecordedVertex> verticesWithWidth(const RecordingCanvas& c, Canvas::Primitive p,
                                               float width) {
@@ -50,7 +54,7 @@ std::vector<RecordedVertex> verticesWithWidth(const RecordingCanvas& c, Canvas::
 class TestRenderer : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() { g_calls.clear(); }
     void foldRotation_data();
     void foldRotation();
@@ -163,7 +167,8 @@ void TestRenderer::occupiedCellPassEqualsFullSweep() {
             }
             for (int i = 0; i < count / 4; ++i) {
                 if (tDetal* d = b->detal(rng.bounded(0, count)))
-                    b->MoveComponent(*d, d->X + rng.bounded(-3, 4), d->Y, d->Z + rng.bounded(-3, 4));
+                    b->MoveComponent(*d, d->X + rng.bounded(-3, 4), d->Y,
+                                     d->Z + rng.bounded(-3, 4));
             }
             if (count > 0)
                 b->EraseComponent(rng.bounded(0, b->count()));
@@ -213,7 +218,8 @@ void TestRenderer::sceneObjects() {
     // The board is drawn first and always, in its colour, from y 0 to 0.4.
     for (int i = 0; i < 24; ++i) {
         QCOMPARE(quads[i].color.g, 0.2f);
-        QVERIFY(std::abs(quads[i].local.x) == 10 && quads[i].local.y >= 0 && quads[i].local.y <= 0.4f + 1e-6);
+        QVERIFY(std::abs(quads[i].local.x) == 10 && quads[i].local.y >= 0 &&
+                quads[i].local.y <= 0.4f + 1e-6);
     }
     for (size_t i = 24; i < quads.size(); ++i)
         QVERIFY(std::abs(quads[i].local.x) == 12 && quads[i].local.y <= 0);
@@ -308,8 +314,9 @@ void TestRenderer::planeGrids() {
         for (int k = 0; k < 21 * 4; ++k) {
             const RecordedVertex& v = grid[size_t(p * 84 + k)];
             QCOMPARE(v.color.b, 0.75f);
-            const double coord = expected[p] == "XZ" ? v.local.z : expected[p] == "YZ" ? v.local.x
-                                                                                      : v.local.y;
+            const double coord = expected[p] == "XZ"   ? v.local.z
+                                 : expected[p] == "YZ" ? v.local.x
+                                                       : v.local.y;
             QCOMPARE(coord, expected[p] == "XY" ? 0.5 : 0.0);
         }
         // The first batch runs at i = -10, the last at +10.
