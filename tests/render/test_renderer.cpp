@@ -62,6 +62,8 @@ class TestRenderer : public QObject {
     void componentDrawnAtItsCellInEveryPane();
     void componentTurnFollowsFoldedRot();
     void occupiedCellPassEqualsFullSweep();
+    void cellWithoutRecordIsSkipped_data();
+    void cellWithoutRecordIsSkipped();
     void sceneObjects_data();
     void sceneObjects();
     void arrowheads();
@@ -193,6 +195,39 @@ void TestRenderer::occupiedCellPassEqualsFullSweep() {
             QCOMPARE(fast.detal(i)->Rot, slow.detal(i)->Rot);
         if (count > 0)
             QVERIFY(sf.drawn > 0);
+    }
+}
+
+void TestRenderer::cellWithoutRecordIsSkipped_data() {
+    QTest::addColumn<int>("bogus");
+    QTest::newRow("index past the list") << 999;
+    QTest::newRow("negative other than empty") << -5;
+    QTest::newRow("most negative") << int(INT32_MIN);
+}
+
+// A grid cell naming no record (a broken invariant) must neither be read through nor stop
+// the frame: it is skipped and the rest of the board is drawn.
+void TestRenderer::cellWithoutRecordIsSkipped() {
+    QFETCH(int, bogus);
+    Board board;
+    board.PlaceComponent(10, 10, 10, 1, 11, 0);
+    board.PlaceComponent(20, 10, 10, 1, 12, 0);
+    const int32_t broken = cellNumber(14, 15, 12); // the first component's one cell
+    QCOMPARE(board.gridData()[broken], 0);
+    // The grid is the board's own heap block; writing it here stands for a corrupted board.
+    const_cast<int32_t*>(board.gridData())[broken] = bogus;
+    for (int frame = 0; frame < 2; ++frame) {
+        g_calls.clear();
+        RecordingCanvas c;
+        const ComponentPassStats sweep = drawPlacedComponentsSweep(c, board, 45, &probeModel);
+        QCOMPARE(sweep.skipped, 1);
+        QCOMPARE(sweep.drawn, 1);
+        QCOMPARE(g_calls.size(), size_t(1));
+        QCOMPARE(g_calls[0].kind, 12);
+        QCOMPARE(c.stackDepth(), 0);
+        // The occupied-cell list only holds cells that still name their own record.
+        const ComponentPassStats fast = drawPlacedComponents(c, board, 45, &probeModel);
+        QCOMPARE(fast.drawn, 1);
     }
 }
 
