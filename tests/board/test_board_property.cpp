@@ -165,7 +165,7 @@ void TestBoardProperty::randomEditsMatchFullSweeps() {
         const auto v = cellAt(d.X, d.Y, d.Z, d.Figure);
         return v && *v != kEmptyCell && *v != index;
     };
-    const int steps = 600;
+    const int steps = 400;
     for (int step = 0; step < steps; ++step) {
         const int op = pick(0, 99);
         const int32_t n = board.count();
@@ -274,7 +274,7 @@ void TestBoardProperty::largeBoardsMatchFullSweeps() {
         ref.place(x, y, z, f, 1, 0);
     }
     for (int round = 0; round < 3; ++round) {
-        for (int e = 0; e < 200; ++e) {
+        for (int e = 0; e < 60; ++e) {
             const int32_t i = pick(0, board.count() - 1);
             const int32_t x = pick(2, span), y = pick(2, span), z = pick(1, span);
             board.MoveComponent(*board.detal(i), x, y, z);
