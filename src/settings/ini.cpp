@@ -25,10 +25,6 @@ int hexDigit(char c) {
     return -1;
 }
 
-bool sameName(const QByteArray& raw, const QString& name) {
-    return QString::fromUtf8(raw).compare(name, Qt::CaseInsensitive) == 0;
-}
-
 // The name inside "[...]", or nothing when the line is not a section header.
 std::optional<QByteArray> sectionName(const QByteArray& text) {
     const QByteArray t = text.trimmed();
@@ -153,41 +149,57 @@ QByteArray IniFile::content() const {
 }
 
 void IniFile::setContent(const QByteArray& bytes) {
+    // The three endings are shared, not copied per line.
+    static const QByteArray crlf("\r\n"), lf("\n"), cr("\r");
     m_lines.clear();
+    m_lines.reserve(bytes.count('\n') + bytes.count('\r') + 1);
     qsizetype start = 0;
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char c = bytes.at(i);
         if (c != '\n' && c != '\r')
             continue;
-        const qsizetype eolLength = (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') ? 2 : 1;
-        m_lines.push_back({bytes.mid(start, i - start), bytes.mid(i, eolLength)});
-        i += eolLength - 1;
+        const bool pair = c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n';
+        m_lines.push_back(makeLine(bytes.mid(start, i - start), pair ? crlf : c == '\n' ? lf : cr));
+        i += pair ? 1 : 0;
         start = i + 1;
     }
     if (start < n)
-        m_lines.push_back({bytes.mid(start), {}});
+        m_lines.push_back(makeLine(bytes.mid(start), {}));
+}
+
+IniFile::Line IniFile::makeLine(QByteArray text, QByteArray eol) {
+    Line line;
+    line.text = std::move(text);
+    line.eol = std::move(eol);
+    if (const auto name = sectionName(line.text)) {
+        line.kind = Kind::Section;
+        line.name = QString::fromUtf8(*name);
+    } else if (const auto key = keyOf(line.text)) {
+        line.kind = Kind::Key;
+        line.name = QString::fromUtf8(key->first);
+        line.valueStart = key->second;
+    }
+    return line;
 }
 
 IniFile::Position IniFile::findKey(const QString& section, const QString& key) const {
     bool inSection = false;
     for (int i = 0; i < int(m_lines.size()); ++i) {
-        const QByteArray& text = m_lines[i].text;
-        if (const auto name = sectionName(text)) {
-            inSection = sameName(*name, section);
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (const auto k = keyOf(text); k && sameName(k->first, key))
-            return {i, k->second};
+        const Line& line = m_lines[i];
+        if (line.kind == Kind::Section)
+            inSection = line.name.compare(section, Qt::CaseInsensitive) == 0;
+        else if (inSection && line.kind == Kind::Key &&
+                 line.name.compare(key, Qt::CaseInsensitive) == 0)
+            return {i, line.valueStart};
     }
     return {};
 }
 
 int IniFile::findSection(const QString& section) const {
     for (int i = 0; i < int(m_lines.size()); ++i) {
-        if (const auto name = sectionName(m_lines[i].text); name && sameName(*name, section))
+        const Line& line = m_lines[i];
+        if (line.kind == Kind::Section && line.name.compare(section, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -196,10 +208,9 @@ int IniFile::findSection(const QString& section) const {
 int IniFile::insertionLine(int headerLine) const {
     int after = headerLine;
     for (int i = headerLine + 1; i < int(m_lines.size()); ++i) {
-        const QByteArray& text = m_lines[i].text;
-        if (sectionName(text))
+        if (m_lines[i].kind == Kind::Section)
             break;
-        if (keyOf(text))
+        if (m_lines[i].kind == Kind::Key)
             after = i;
     }
     return after + 1;
@@ -223,7 +234,7 @@ void IniFile::insertLine(int at, const QByteArray& text) {
     // bytes that an insertion may need, when the file's last line had no ending.
     if (at > 0 && m_lines[at - 1].eol.isEmpty())
         m_lines[at - 1].eol = eol;
-    m_lines.insert(m_lines.begin() + at, Line{text, eol});
+    m_lines.insert(m_lines.begin() + at, makeLine(text, eol));
 }
 
 std::optional<QByteArray> IniFile::readValue(const QString& section, const QString& key) const {
@@ -244,11 +255,13 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void IniFile::writeValue(const QString& section, const QString& key, const QByteArray& value) {
+void IniFile::writeValue(const QString& section, const QString& key, QByteArray value) {
+    // A value is one line: a line break in it would forge keys or sections of its own.
+    value.replace('\r', ' ').replace('\n', ' ');
     const Position pos = findKey(section, key);
     if (pos.line >= 0) {
-        QByteArray& text = m_lines[pos.line].text;
-        text = text.left(pos.valueStart) + value;
+        Line& line = m_lines[pos.line];
+        line.text = line.text.left(pos.valueStart) + value;
         return;
     }
     const QByteArray line = key.toUtf8() + '=' + value;

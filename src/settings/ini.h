@@ -28,7 +28,7 @@ class IniFile {
   public:
     // Larger files are refused rather than read: a settings file is a few hundred bytes, and
     // something this size is not ours to rewrite.
-    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     explicit IniFile(QString path = {});
 
@@ -48,7 +48,9 @@ class IniFile {
     qint32 readInteger(const QString& section, const QString& key, qint32 defaultValue) const;
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
 
-    void writeValue(const QString& section, const QString& key, const QByteArray& value);
+    // Line breaks in a value become blanks. Section and key names are the caller's plain
+    // identifiers.
+    void writeValue(const QString& section, const QString& key, QByteArray value);
     void writeInteger(const QString& section, const QString& key, qint32 value);
     void writeBool(const QString& section, const QString& key, bool value);
 
@@ -59,10 +61,17 @@ class IniFile {
     QString errorString() const { return m_error; }
 
   private:
+    // Each line is classified once, when it is read or changed, so that a lookup is a scan
+    // of names and not a re-parse of every line.
+    enum class Kind { Other, Section, Key };
     struct Line {
         QByteArray text;
         QByteArray eol;
+        Kind kind = Kind::Other;
+        QString name;             // section or key name
+        qsizetype valueStart = 0; // for a key: where its value text begins
     };
+    static Line makeLine(QByteArray text, QByteArray eol);
     struct Position {
         int line = -1;
         qsizetype valueStart = 0;

@@ -31,6 +31,7 @@ class TestIni : public QObject {
     void readBool();
     void write_data();
     void write();
+    void valueCannotBreakTheLine();
     void saveAndLoadKeepBytes();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
@@ -195,6 +196,15 @@ void TestIni::write() {
     ini.writeInteger(section, key, value);
     QCOMPARE(ini.content(), after);
     QCOMPARE(ini.readInteger(section, key, value + 1), value);
+}
+
+void TestIni::valueCannotBreakTheLine() {
+    IniFile ini;
+    ini.setContent("[A]\nk=1\n");
+    ini.writeValue(QStringLiteral("A"), QStringLiteral("k"), "2\n[B]\r\nx=3");
+    ini.writeValue(QStringLiteral("A"), QStringLiteral("n"), "\n");
+    QCOMPARE(ini.content(), QByteArray("[A]\nk=2 [B]  x=3\nn= \n"));
+    QCOMPARE(ini.readInteger(QStringLiteral("B"), QStringLiteral("x"), -1), -1);
 }
 
 void TestIni::saveAndLoadKeepBytes() {
