@@ -101,6 +101,8 @@ void TestRenderOptions::rejectedCommandLines_data() {
                                        << "--yaw";
     for (const char* pan : {"1", "1,2,3", "1;2", "x,1", "1,nan"})
         QTest::addRow("pan %s", pan) << QStringList{"a", "-o", "a.png", "--pan", pan} << pan;
+    for (const char* n : {"0", "-2", "100001", "1.5"})
+        QTest::addRow("repeat %s", n) << QStringList{"a", "-o", "a.png", "--repeat", n} << n;
     row("empty settings path") << QStringList{"a", "-o", "a.png", "--settings="} << "--settings";
 }
 

@@ -18,10 +18,19 @@ void chooseHeadlessPlatform() {
 #endif
 }
 
+// Qt's own notices about the environment (a missing runtime folder and the like) would bury
+// the one line a user of a build server needs to read; everything else passes through.
+void quietNotices(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     chooseHeadlessPlatform();
+    qInstallMessageHandler(quietNotices);
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     QTextStream out(stdout);
@@ -36,5 +45,5 @@ int main(int argc, char** argv) {
             << QStringLiteral("Справка: kelmira-render --help") << Qt::endl;
         return kelmira::kExitUsage;
     }
-    return kelmira::runRender(parsed.options, err);
+    return kelmira::runRender(parsed.options, out, err);
 }

@@ -28,8 +28,8 @@ QString badValue(const QString& option, const QString& value, const QString& exp
 } // namespace
 
 QSize defaultRenderSize(RenderView view) {
-    // Measured in the editor at its start size under the default style.
-    return view == RenderView::Sheet ? QSize(914, 620) : QSize(449, 277);
+    // Measured in the editor at its start size (kelmira-startup-probe under Xvfb).
+    return view == RenderView::Sheet ? QSize(968, 768) : QSize(469, 343);
 }
 
 std::optional<ImageFormat> imageFormatForPath(const QString& path) {
@@ -95,7 +95,7 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
             }
         }
         static const QStringList kValued{"-o",      "--output", "--view", "--size",    "--yaw",
-                                         "--pitch", "--distance", "--pan", "--settings"};
+                                         "--pitch", "--distance", "--pan", "--settings", "--repeat"};
         if (!kValued.contains(name))
             return fail(QStringLiteral("неизвестный параметр «%1»").arg(arg));
         if (!haveValue) {
@@ -143,6 +143,13 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                 return fail(badValue(name, value, QStringLiteral("ожидается X,Y")));
             o.camera.CameraPanX = *x;
             o.camera.CameraPanY = *y;
+        } else if (name == QLatin1String("--repeat")) {
+            bool ok = false;
+            const int n = value.trimmed().toInt(&ok);
+            if (!ok || n < 1 || n > kMaxRepeat)
+                return fail(badValue(name, value, QStringLiteral("ожидается целое от 1 до %1")
+                                                      .arg(kMaxRepeat)));
+            o.repeat = n;
         } else if (name == QLatin1String("--settings")) {
             if (value.isEmpty())
                 return fail(QStringLiteral("у параметра --settings пустой путь"));
@@ -196,6 +203,8 @@ QString renderHelpText() {
                "  --settings ФАЙЛ     цвета и вид сцены из файла настроек редактора\n"
                "                      (Data/Settings.ini); без него — значения по умолчанию\n"
                "  --strict            неполный или повреждённый проект считать ошибкой\n"
+               "  --repeat N          нарисовать картинку N раз и вывести среднее время\n"
+               "                      одного кадра (для замеров производительности)\n"
                "  -h, --help          эта справка\n"
                "\n"
                "Неполный или повреждённый проект: рисуются компоненты, прочитанные до места\n"

@@ -24,6 +24,7 @@ struct RenderOptions {
     int zoom = kZoomStart; // TrackBar1 position
     QString settingsPath;  // empty: the design values
     bool strict = false;   // an incomplete or damaged project fails instead of a warning
+    int repeat = 1;        // renders of the same picture, timed when more than one
     bool help = false;
 };
 
@@ -45,6 +46,7 @@ QSize defaultRenderSize(RenderView view);
 // Image sides the offscreen target accepts; a sheet also needs room for its four panes.
 constexpr int kMaxRenderSide = 8192;
 constexpr int kMinSheetSide = 100;
+constexpr int kMaxRepeat = 100000;
 
 std::optional<ImageFormat> imageFormatForPath(const QString& path);
 std::optional<RenderView> renderViewFromName(const QString& name);

@@ -6,6 +6,7 @@
 #include "offscreen.h"
 #include "projectfile.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -74,7 +75,7 @@ SceneSettings sceneSettingsFrom(const StoredSettings& stored) {
     return s;
 }
 
-int runRender(const RenderOptions& o, QTextStream& err) {
+int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     StoredSettings stored;
     if (!o.settingsPath.isEmpty()) {
         // The editor starts from its defaults when its own file is missing; a file named on
@@ -105,39 +106,58 @@ int runRender(const RenderOptions& o, QTextStream& err) {
 
     // Opened before the costly part so that an unwritable place is reported at once; the
     // temporary file goes away unless the picture is complete.
-    QSaveFile out(o.output);
-    if (!out.open(QIODevice::WriteOnly))
+    QSaveFile file(o.output);
+    if (!file.open(QIODevice::WriteOnly))
         return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
-                                 .arg(o.output, out.errorString()));
+                                 .arg(o.output, file.errorString()));
 
     OffscreenRenderer renderer;
     if (!renderer.isValid())
         return failWith(err, QStringLiteral("OpenGL недоступен: %1").arg(renderer.errorString()));
 
     const FrameInput in{editor.board(), settings, o.camera, o.zoom};
+    const QColor windowColor = ColorValue(stored.form1Color).toQColor();
     QImage image;
-    if (o.view == RenderView::Sheet)
-        image = renderer.renderSheet(o.size, in, true, ColorValue(stored.form1Color).toQColor());
-    else
-        image = renderer.renderPane(paneOf(o.view), o.size, in);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < o.repeat; ++i) {
+        image = o.view == RenderView::Sheet ? renderer.renderSheet(o.size, in, true, windowColor)
+                                            : renderer.renderPane(paneOf(o.view), o.size, in);
+        if (image.isNull())
+            break;
+    }
+    const qint64 elapsed = clock.nsecsElapsed();
     if (image.isNull())
         return failWith(err, QStringLiteral("не удалось нарисовать изображение %1x%2")
                                  .arg(o.size.width())
                                  .arg(o.size.height()));
+    if (o.repeat > 1)
+        out << QStringLiteral("кадр %1x%2, %3: %4 мс (среднее из %5), компонентов: %6, OpenGL: %7")
+                   .arg(o.size.width())
+                   .arg(o.size.height())
+                   .arg(o.view == RenderView::Sheet ? QStringLiteral("четыре вида")
+                                                    : QStringLiteral("один вид"))
+                   .arg(double(elapsed) / 1e6 / o.repeat, 0, 'f', 2)
+                   .arg(o.repeat)
+                   .arg(loaded.placed)
+                   .arg(renderer.backend() == OffscreenRenderer::Backend::Egl
+                            ? QStringLiteral("EGL без дисплея")
+                            : QStringLiteral("Qt"))
+            << Qt::endl;
 
     // The panes are opaque; the files carry no alpha channel (BMP as 24-bit, like the
     // editor's saved images).
     image = image.convertToFormat(o.format == ImageFormat::Bmp ? QImage::Format_RGB888
                                                                  : QImage::Format_RGB32);
-    QImageWriter writer(&out, writerFormat(o.format));
+    QImageWriter writer(&file, writerFormat(o.format));
     if (o.format == ImageFormat::Jpeg)
         writer.setQuality(95);
     if (!writer.write(image))
         return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
                                  .arg(o.output, writer.errorString()));
-    if (!out.commit())
+    if (!file.commit())
         return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
-                                 .arg(o.output, out.errorString()));
+                                 .arg(o.output, file.errorString()));
     return kExitOk;
 }
 

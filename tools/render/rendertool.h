@@ -17,9 +17,10 @@ constexpr int kExitUsage = 2;  // the command line itself is wrong
 // resolve through the application's palette, as they do in the editor.
 SceneSettings sceneSettingsFrom(const StoredSettings& stored);
 
-// Loads, renders and writes what the options ask for; messages go to err in Russian. Needs
+// Loads, renders and writes what the options ask for; messages go to err in Russian, the
+// timing of repeated renders to out. Needs
 // a QGuiApplication (any platform: the GL context falls back to surfaceless EGL). The image
 // file appears only complete: an existing file is replaced only by a finished picture.
-int runRender(const RenderOptions& options, QTextStream& err);
+int runRender(const RenderOptions& options, QTextStream& out, QTextStream& err);
 
 } // namespace kelmira
