@@ -24,7 +24,8 @@ QMatrix4x4 paneProjection(int widthPx, int heightPx);
 QMatrix4x4 paneModelView(Pane pane, const CameraState& cam, int zoom);
 
 // Where a point in scene units lands in a pane of the given size, in pixels with (0, 0) at the
-// top-left corner as in a QImage; the same matrices the pane draws with.
+// top-left corner as in a QImage; the same matrices the pane draws with. Meaningful for points
+// in front of the camera only.
 QPointF projectScenePoint(Pane pane, const CameraState& cam, int zoom, QSize sizePx,
                           const QVector3D& scenePoint);
 

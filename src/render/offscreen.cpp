@@ -15,7 +15,21 @@
 #include <windows.h>
 #endif
 #include <GL/gl.h>
+#if __has_include(<GL/glext.h>)
 #include <GL/glext.h>
+#endif
+// Framebuffer-object names, for a gl.h that stops at GL 1.1 (Windows).
+#ifndef GL_FRAMEBUFFER
+#define GL_FRAMEBUFFER 0x8D40
+#define GL_RENDERBUFFER 0x8D41
+#define GL_COLOR_ATTACHMENT0 0x8CE0
+#define GL_DEPTH_ATTACHMENT 0x8D00
+#define GL_FRAMEBUFFER_COMPLETE 0x8CD5
+#define GL_DEPTH_COMPONENT24 0x81A6
+#endif
+#ifndef GL_RGBA8
+#define GL_RGBA8 0x8058
+#endif
 
 #ifdef KELMIRA_HAVE_EGL
 #include <EGL/egl.h>
