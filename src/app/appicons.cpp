@@ -1,6 +1,7 @@
 #include "appicons.h"
 
 #include "catalog.h"
+#include "offscreen.h"
 
 #include <QHash>
 #include <QPainter>
@@ -271,6 +272,18 @@ QIcon component(int32_t kind) {
 void setComponentPicture(int32_t kind, const QImage& picture) {
     if (!picture.isNull())
         componentPictures().insert(kind, QIcon(QPixmap::fromImage(picture)));
+}
+
+void renderComponentPictures() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    OffscreenRenderer renderer(OffscreenRenderer::Choice::QtOnly);
+    if (!renderer.isValid())
+        return;
+    for (const KindInfo& k : catalog())
+        setComponentPicture(k.code, renderer.renderModelIcon(k.code, QSize(32, 32)));
 }
 
 } // namespace kelmira::icons

@@ -41,5 +41,8 @@ QIcon turnRight();
 QIcon component(int32_t kind);
 // Installs rendered model pictures for the component menu (kind -> picture).
 void setComponentPicture(int32_t kind, const QImage& picture);
+// Renders every catalog kind's model into its menu picture, once per run; later calls reuse
+// the pictures. Without GL the drawn badges stay.
+void renderComponentPictures();
 
 } // namespace kelmira::icons

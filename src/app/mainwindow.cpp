@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "aboutwindow.h"
+#include "appicons.h"
 #include "board.h"
 #include "colorvalue.h"
 #include "ini.h"
@@ -38,6 +39,7 @@ TForm1::TForm1(QWidget* parent)
     small.setPointSize(8);
     setFont(small);
 
+    icons::renderComponentPictures();
     buildMenus();
     buildToolBars();
     buildViewPanel();

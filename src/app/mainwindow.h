@@ -36,7 +36,7 @@ class TForm3;
 // control to one editing, file or view operation.
 class TForm1 : public QMainWindow, public FrameSource {
     Q_OBJECT
-  public:
+public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -72,11 +72,11 @@ class TForm1 : public QMainWindow, public FrameSource {
     // One tick of Timer1: presentation step, the four panes, the coordinate display.
     void RenderFrame();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     // The window has closed: as the application's main form, the program ends with it.
     void formClosed();
 
-  public Q_SLOTS:
+public Q_SLOTS:
     void BitBtn6Click();
     void N1231Click();
     void BitBtn5Click();
@@ -99,14 +99,14 @@ class TForm1 : public QMainWindow, public FrameSource {
     void btnZoomOutClick();
     void Timer2Timer();
 
-  protected:
+protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     // construction (mainwindow_ui.cpp)
     void buildMenus();
     void buildToolBars();
