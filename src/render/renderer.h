@@ -11,7 +11,8 @@ namespace kelmira {
 
 class Board;
 
-// Draws the model of a kind around the current origin; drawModel in the program, a probe in tests.
+// Draws the model of a kind around the current origin. Where a function takes one, nullptr
+// means drawModel (the program); tests pass a probe.
 using ModelDrawer = void (*)(Canvas&, int32_t kind);
 
 // What one frame of one pane reads. Nothing of it is cached between frames.
