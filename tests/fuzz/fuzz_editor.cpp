@@ -8,6 +8,7 @@
 #include "editor.h"
 #include "fuzzinput.h"
 #include "invariants.h"
+#include "scratchdir.h"
 #include "projectfile.h"
 
 #include <QTemporaryDir>
@@ -24,7 +25,7 @@ constexpr int32_t kMaxRecords = 120;
 constexpr int kMaxSteps = 400;
 
 struct Session {
-    QTemporaryDir dir;
+    QTemporaryDir dir{fuzzScratchTemplate()};
     QString scratch = dir.filePath(QStringLiteral("Clear.ini"));
     Editor editor;
 };

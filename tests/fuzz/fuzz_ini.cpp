@@ -4,6 +4,7 @@
 
 #include "ini.h"
 #include "invariants.h"
+#include "scratchdir.h"
 #include "settingsfile.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ using namespace kelmira;
 namespace {
 
 struct Session {
-    QTemporaryDir dir;
+    QTemporaryDir dir{fuzzScratchTemplate()};
     QString path = dir.filePath(QStringLiteral("Settings.ini"));
 };
 

@@ -5,6 +5,7 @@
 #include "board.h"
 #include "editor.h"
 #include "invariants.h"
+#include "scratchdir.h"
 #include "projectfile.h"
 #include "valuereader.h"
 
@@ -18,7 +19,7 @@ using namespace kelmira;
 namespace {
 
 struct Session {
-    QTemporaryDir dir;
+    QTemporaryDir dir{fuzzScratchTemplate()};
     QString input = dir.filePath(QStringLiteral("input.kelmar"));
     QString savedName = dir.filePath(QStringLiteral("saved"));
     Editor loaded;
@@ -108,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(boardRecords(s.reloaded.board()) == records, "reloading", "the records differ");
     check(cellsOf(s.reloaded.board()) == cellsOf(board), "reloading", "the grids differ");
     check(s.reloaded.entryTexts() == s.loaded.entryTexts(), "reloading", "the lists differ");
-    invariants::checkAll(s.reloaded, "reloading");
+    // Same cells as the swept board, so the list and records checks are enough here.
+    invariants::checkStep(s.reloaded, "reloading");
     return 0;
 }
