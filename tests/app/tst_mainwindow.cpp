@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -66,7 +67,7 @@ class TestMainWindow : public QObject {
             ->text();
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void startupState() {
         Windows w = open();
         TForm1* f = w.form1.get();
@@ -128,6 +129,20 @@ class TestMainWindow : public QObject {
         auto* a = f.findChild<QAction*>(name);
         QVERIFY2(a, qPrintable(name));
         QCOMPARE(a->text(), text);
+    }
+
+    void componentMenuShowsPictures() {
+        TForm1 f;
+        auto* sub = f.findChild<QMenu*>(QStringLiteral("N18")); // "&Активные компоненты"
+        QVERIFY(sub);
+        QCOMPARE(sub->actions().size(), 9);
+        for (QAction* a : sub->actions())
+            QVERIFY2(!a->icon().isNull(), qPrintable(a->text()));
+        // A look at the menu as the user sees it, kept beside the test.
+        sub->popup(QPoint(100, 100));
+        QTRY_VERIFY(sub->isVisible());
+        sub->grab().save(QStringLiteral("component_menu.png"));
+        sub->hide();
     }
 
     void toolbarHints_data() {

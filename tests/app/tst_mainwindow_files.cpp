@@ -69,7 +69,7 @@ class TestMainWindowFiles : public QObject {
         QVERIFY(seen->seen);
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void projectSaveAndLoadThroughDialogs() {
         const QString folder = m_dir.filePath(QStringLiteral("project"));
         Windows w = open(folder);
