@@ -226,6 +226,7 @@ private Q_SLOTS:
                 ++shown;
         QCOMPARE(shown, 1);
         QCOMPARE(w.form3->windowTitle(), QStringLiteral("О программе"));
+        w.form3->grab().save(QStringLiteral("about_window.png")); // a look, kept beside the test
         w.form3->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QVERIFY(!w.form3->isVisible());
         QVERIFY(f->isVisible());
@@ -240,6 +241,7 @@ private Q_SLOTS:
         f->N3D2Click();
         QTRY_VERIFY(w.form2->isVisible());
         QVERIFY(!w.form2->isModal());
+        w.form2->grab().save(QStringLiteral("settings_window.png")); // a look, kept beside the test
         // The move step of the settings window drives the move buttons.
         f->findChild<QAction*>(QStringLiteral("N23"))->trigger();
         auto* step = w.form2->findChild<QSlider*>(QStringLiteral("TrackBar2"));
