@@ -27,6 +27,7 @@ const QVector3D kMotorLid(1, 2.6f, 1);
 struct RunResult {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 RunResult runTool(const QStringList& args, const QProcessEnvironment& env =
@@ -37,7 +38,7 @@ RunResult runTool(const QStringList& args, const QProcessEnvironment& env =
     if (!p.waitForFinished(120000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardError()), QString::fromUtf8(p.readAllStandardOutput())};
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void damagedProjectWarnsOrFails();
     void matchesTheEditorsPane();
     void rendersWithoutAnyDisplay();
+    void repeatedRenderReportsItsTime();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -328,10 +330,20 @@ void TestRenderTool::rendersWithoutAnyDisplay() {
     const RunResult r =
         runTool({m_project, "-o", path("headless.png"), "--view", "3d", "--size", "300x200"}, env);
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
     const QImage headless(path("headless.png"));
     const QImage withDisplay =
         render({"--view", "3d", "--size", "300x200"}, path("display.png"));
     QCOMPARE(headless, withDisplay);
+}
+
+void TestRenderTool::repeatedRenderReportsItsTime() {
+    const RunResult r = runTool(
+        {m_project, "-o", path("timed.png"), "--view", "front", "--size", "64x48", "--repeat", "3"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.contains(QStringLiteral("из 3")) && r.out.contains(QStringLiteral("компонентов: 1")),
+             qPrintable(r.out));
+    QCOMPARE(QImage(path("timed.png")).size(), QSize(64, 48));
 }
 
 QTEST_MAIN(TestRenderTool)

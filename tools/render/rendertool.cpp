@@ -11,6 +11,8 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace kelmira {
 
 namespace {
@@ -117,27 +119,34 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
 
     const FrameInput in{editor.board(), settings, o.camera, o.zoom};
     const QColor windowColor = ColorValue(stored.form1Color).toQColor();
-    QImage image;
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < o.repeat; ++i) {
-        image = o.view == RenderView::Sheet ? renderer.renderSheet(o.size, in, true, windowColor)
-                                            : renderer.renderPane(paneOf(o.view), o.size, in);
-        if (image.isNull())
-            break;
+    auto draw = [&] {
+        return o.view == RenderView::Sheet ? renderer.renderSheet(o.size, in, true, windowColor)
+                                           : renderer.renderPane(paneOf(o.view), o.size, in);
+    };
+    QImage image = draw();
+    // Timed renders follow an untimed one, which pays for the driver's first-use set-up.
+    qint64 total = 0, best = -1;
+    for (int i = 0; o.repeat > 1 && i < o.repeat && !image.isNull(); ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        image = draw();
+        const qint64 ns = clock.nsecsElapsed();
+        total += ns;
+        best = best < 0 ? ns : std::min(best, ns);
     }
-    const qint64 elapsed = clock.nsecsElapsed();
     if (image.isNull())
         return failWith(err, QStringLiteral("не удалось нарисовать изображение %1x%2")
                                  .arg(o.size.width())
                                  .arg(o.size.height()));
     if (o.repeat > 1)
-        out << QStringLiteral("кадр %1x%2, %3: %4 мс (среднее из %5), компонентов: %6, OpenGL: %7")
+        out << QStringLiteral("кадр %1x%2, %3: среднее %4 мс, лучшее %5 мс из %6; компонентов: "
+                              "%7; OpenGL: %8")
                    .arg(o.size.width())
                    .arg(o.size.height())
                    .arg(o.view == RenderView::Sheet ? QStringLiteral("четыре вида")
                                                     : QStringLiteral("один вид"))
-                   .arg(double(elapsed) / 1e6 / o.repeat, 0, 'f', 2)
+                   .arg(double(total) / 1e6 / o.repeat, 0, 'f', 2)
+                   .arg(double(best) / 1e6, 0, 'f', 2)
                    .arg(o.repeat)
                    .arg(loaded.placed)
                    .arg(renderer.backend() == OffscreenRenderer::Backend::Egl
