@@ -31,24 +31,22 @@ void TestRenderOptions::acceptedCommandLines_data() {
     const QSize pane = defaultRenderSize(RenderView::Top);
     auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
 
-    row("defaults are the editor's start") << QStringList{"a.kelmar", "-o", "a.png"}
-                                           << int(RenderView::Sheet) << int(ImageFormat::Png)
-                                           << sheet << start.CameraYaw << start.CameraPitch
-                                           << kZoomStart << startPan;
+    row("defaults are the editor's start")
+        << QStringList{"a.kelmar", "-o", "a.png"} << int(RenderView::Sheet) << int(ImageFormat::Png)
+        << sheet << start.CameraYaw << start.CameraPitch << kZoomStart << startPan;
     row("single view defaults to one pane's size")
         << QStringList{"a.kelmar", "--view", "top", "-o", "a.JPEG"} << int(RenderView::Top)
         << int(ImageFormat::Jpeg) << pane << start.CameraYaw << start.CameraPitch << kZoomStart
         << startPan;
     row("every camera option, negative values as separate arguments")
-        << QStringList{"--yaw", "-45.5", "--pitch", "-10", "--distance", "0", "--pan", "-1.5,2",
-                       "--view", "3D", "--output", "x.bmp", "p.kelmar"}
+        << QStringList{"--yaw",  "-45.5",  "--pitch", "-10",      "--distance", "0",       "--pan",
+                       "-1.5,2", "--view", "3D",      "--output", "x.bmp",      "p.kelmar"}
         << int(RenderView::ThreeD) << int(ImageFormat::Bmp) << pane << -45.5 << -10.0 << 0
         << QPointF(-1.5, 2);
-    row("values after '='")
-        << QStringList{"p.kelmar", "--output=o.jpg", "--size=1x8192", "--distance=100",
-                       "--view=side", "--pan=0,0"}
-        << int(RenderView::Side) << int(ImageFormat::Jpeg) << QSize(1, 8192) << start.CameraYaw
-        << start.CameraPitch << 100 << QPointF(0, 0);
+    row("values after '='") << QStringList{"p.kelmar",       "--output=o.jpg", "--size=1x8192",
+                                           "--distance=100", "--view=side",    "--pan=0,0"}
+                            << int(RenderView::Side) << int(ImageFormat::Jpeg) << QSize(1, 8192)
+                            << start.CameraYaw << start.CameraPitch << 100 << QPointF(0, 0);
     row("smallest sheet") << QStringList{"p", "-o", "o.png", "--size", "100X100"}
                           << int(RenderView::Sheet) << int(ImageFormat::Png) << QSize(100, 100)
                           << start.CameraYaw << start.CameraPitch << kZoomStart << startPan;
@@ -97,8 +95,7 @@ void TestRenderOptions::rejectedCommandLines_data() {
         << QStringList{"a", "-o", "a.png", "--distance", "-1"} << "-1";
     row("distance not whole") << QStringList{"a", "-o", "a.png", "--distance", "2.5"} << "2.5";
     for (const char* yaw : {"nan", "inf", "1e300", "abc", ""})
-        QTest::addRow("yaw '%s'", yaw) << QStringList{"a", "-o", "a.png", "--yaw", yaw}
-                                       << "--yaw";
+        QTest::addRow("yaw '%s'", yaw) << QStringList{"a", "-o", "a.png", "--yaw", yaw} << "--yaw";
     for (const char* pan : {"1", "1,2,3", "1;2", "x,1", "1,nan"})
         QTest::addRow("pan %s", pan) << QStringList{"a", "-o", "a.png", "--pan", pan} << pan;
     for (const char* n : {"0", "-2", "100001", "1.5"})

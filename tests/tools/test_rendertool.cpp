@@ -30,19 +30,21 @@ struct RunResult {
     QString out;
 };
 
-RunResult runTool(const QStringList& args, const QProcessEnvironment& env =
-                                               QProcessEnvironment::systemEnvironment()) {
+RunResult runTool(const QStringList& args,
+                  const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KELMIRA_RENDER_EXE), args);
     if (!p.waitForFinished(120000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardError()), QString::fromUtf8(p.readAllStandardOutput())};
+            QString::fromUtf8(p.readAllStandardError()),
+            QString::fromUtf8(p.readAllStandardOutput())};
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
@@ -220,8 +222,8 @@ void TestRenderTool::settingsColourTheScene() {
     auto at = [&](const QVector3D& p) {
         return img.pixelColor(projectScenePoint(Pane::Top, cam, kZoomStart, size, p).toPoint());
     };
-    QCOMPARE(at({3, 0.4f, 3}), QColor(0, 0, 255));   // board from Panel2
-    QCOMPARE(at({11, 0, -11}), QColor(255, 0, 0));   // no stage: background shows
+    QCOMPARE(at({3, 0.4f, 3}), QColor(0, 0, 255)); // board from Panel2
+    QCOMPARE(at({11, 0, -11}), QColor(255, 0, 0)); // no stage: background shows
 }
 
 void TestRenderTool::failuresLeaveNoImage_data() {
@@ -229,8 +231,8 @@ void TestRenderTool::failuresLeaveNoImage_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("inMessage");
     const QString out = m_dir.filePath("fail.png");
-    QTest::newRow("missing project") << QStringList{path("none.kelmar"), "-o", out} << 1
-                                     << "none.kelmar";
+    QTest::newRow("missing project")
+        << QStringList{path("none.kelmar"), "-o", out} << 1 << "none.kelmar";
     QTest::newRow("project is a folder") << QStringList{m_dir.path(), "-o", out} << 1 << "папка";
     QTest::newRow("bad size") << QStringList{m_project, "-o", out, "--size", "0x5"} << 2
                               << "--size";
@@ -240,8 +242,8 @@ void TestRenderTool::failuresLeaveNoImage_data() {
     QTest::newRow("missing settings")
         << QStringList{m_project, "-o", out, "--settings", path("no.ini")} << 1 << "no.ini";
     QVERIFY(QDir(m_dir.path()).mkpath("folder.png"));
-    QTest::newRow("output is a folder") << QStringList{m_project, "-o", path("folder.png")} << 1
-                                        << "folder.png";
+    QTest::newRow("output is a folder")
+        << QStringList{m_project, "-o", path("folder.png")} << 1 << "folder.png";
     QTest::newRow("output folder missing")
         << QStringList{m_project, "-o", path("no/such/dir/x.png")} << 1 << "x.png";
 }
@@ -313,8 +315,8 @@ void TestRenderTool::matchesTheEditorsPane() {
         const QImage fromTool =
             render({"--view", pane == Pane::Top ? "top" : "3d", "--size",
                     QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), "--settings",
-                    ini.path(), "--yaw", "20", "--pitch", "15", "--pan", "0.5,-1.5",
-                    "--distance", "40"},
+                    ini.path(), "--yaw", "20", "--pitch", "15", "--pan", "0.5,-1.5", "--distance",
+                    "40"},
                    path("same.png"))
                 .convertToFormat(QImage::Format_RGB32);
         QCOMPARE(fromTool.size(), size);
@@ -332,16 +334,16 @@ void TestRenderTool::rendersWithoutAnyDisplay() {
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QVERIFY2(r.out.isEmpty(), qPrintable(r.out));
     const QImage headless(path("headless.png"));
-    const QImage withDisplay =
-        render({"--view", "3d", "--size", "300x200"}, path("display.png"));
+    const QImage withDisplay = render({"--view", "3d", "--size", "300x200"}, path("display.png"));
     QCOMPARE(headless, withDisplay);
 }
 
 void TestRenderTool::repeatedRenderReportsItsTime() {
-    const RunResult r = runTool(
-        {m_project, "-o", path("timed.png"), "--view", "front", "--size", "64x48", "--repeat", "3"});
+    const RunResult r = runTool({m_project, "-o", path("timed.png"), "--view", "front", "--size",
+                                 "64x48", "--repeat", "3"});
     QCOMPARE(r.exitCode, 0);
-    QVERIFY2(r.out.contains(QStringLiteral("из 3")) && r.out.contains(QStringLiteral("компонентов: 1")),
+    QVERIFY2(r.out.contains(QStringLiteral("из 3")) &&
+                 r.out.contains(QStringLiteral("компонентов: 1")),
              qPrintable(r.out));
     QCOMPARE(QImage(path("timed.png")).size(), QSize(64, 48));
 }

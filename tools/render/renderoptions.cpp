@@ -21,8 +21,7 @@ std::optional<double> parseCameraNumber(const QString& text) {
 }
 
 QString badValue(const QString& option, const QString& value, const QString& expected) {
-    return QStringLiteral("неверное значение «%1» параметра %2: %3")
-        .arg(value, option, expected);
+    return QStringLiteral("неверное значение «%1» параметра %2: %3").arg(value, option, expected);
 }
 
 } // namespace
@@ -47,8 +46,10 @@ std::optional<RenderView> renderViewFromName(const QString& name) {
     static const struct {
         const char* name;
         RenderView view;
-    } kViews[] = {{"front", RenderView::Front}, {"side", RenderView::Side},
-                  {"top", RenderView::Top},     {"3d", RenderView::ThreeD},
+    } kViews[] = {{"front", RenderView::Front},
+                  {"side", RenderView::Side},
+                  {"top", RenderView::Top},
+                  {"3d", RenderView::ThreeD},
                   {"sheet", RenderView::Sheet}};
     for (const auto& v : kViews)
         if (name.compare(QLatin1String(v.name), Qt::CaseInsensitive) == 0)
@@ -94,8 +95,9 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                 haveValue = true;
             }
         }
-        static const QStringList kValued{"-o",      "--output", "--view", "--size",    "--yaw",
-                                         "--pitch", "--distance", "--pan", "--settings", "--repeat"};
+        static const QStringList kValued{"-o",         "--output", "--view",     "--size",
+                                         "--yaw",      "--pitch",  "--distance", "--pan",
+                                         "--settings", "--repeat"};
         if (!kValued.contains(name))
             return fail(QStringLiteral("неизвестный параметр «%1»").arg(arg));
         if (!haveValue) {
@@ -131,9 +133,9 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
             bool ok = false;
             const int p = value.trimmed().toInt(&ok);
             if (!ok || p < kZoomMin || p > kZoomMax)
-                return fail(badValue(name, value, QStringLiteral("ожидается целое от %1 до %2")
-                                                      .arg(kZoomMin)
-                                                      .arg(kZoomMax)));
+                return fail(badValue(
+                    name, value,
+                    QStringLiteral("ожидается целое от %1 до %2").arg(kZoomMin).arg(kZoomMax)));
             o.zoom = p;
         } else if (name == QLatin1String("--pan")) {
             const QStringList parts = value.split(QLatin1Char(','));
@@ -147,8 +149,8 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
             bool ok = false;
             const int n = value.trimmed().toInt(&ok);
             if (!ok || n < 1 || n > kMaxRepeat)
-                return fail(badValue(name, value, QStringLiteral("ожидается целое от 1 до %1")
-                                                      .arg(kMaxRepeat)));
+                return fail(badValue(name, value,
+                                     QStringLiteral("ожидается целое от 1 до %1").arg(kMaxRepeat)));
             o.repeat = n;
         } else if (name == QLatin1String("--settings")) {
             if (value.isEmpty())

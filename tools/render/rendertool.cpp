@@ -84,11 +84,12 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
         // the command line that is not there is a mistake worth reporting.
         const QFileInfo info(o.settingsPath);
         if (!info.exists() || !info.isFile())
-            return failWith(err, QStringLiteral("файл настроек «%1» не найден").arg(o.settingsPath));
+            return failWith(err,
+                            QStringLiteral("файл настроек «%1» не найден").arg(o.settingsPath));
         IniFile ini(o.settingsPath);
         if (!ini.load())
-            return failWith(err, QStringLiteral("не удалось прочитать файл настроек «%1»")
-                                     .arg(o.settingsPath));
+            return failWith(
+                err, QStringLiteral("не удалось прочитать файл настроек «%1»").arg(o.settingsPath));
         stored = readStoredSettings(ini);
     }
     const SceneSettings settings = sceneSettingsFrom(stored);
@@ -110,8 +111,9 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     // temporary file goes away unless the picture is complete.
     QSaveFile file(o.output);
     if (!file.open(QIODevice::WriteOnly))
-        return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
-                                 .arg(o.output, file.errorString()));
+        return failWith(
+            err,
+            QStringLiteral("не удалось записать файл «%1»: %2").arg(o.output, file.errorString()));
 
     OffscreenRenderer renderer;
     if (!renderer.isValid())
@@ -157,7 +159,7 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     // The panes are opaque; the files carry no alpha channel (BMP as 24-bit, like the
     // editor's saved images).
     image = image.convertToFormat(o.format == ImageFormat::Bmp ? QImage::Format_RGB888
-                                                                 : QImage::Format_RGB32);
+                                                               : QImage::Format_RGB32);
     QImageWriter writer(&file, writerFormat(o.format));
     if (o.format == ImageFormat::Jpeg)
         writer.setQuality(95);
@@ -165,8 +167,9 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
         return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
                                  .arg(o.output, writer.errorString()));
     if (!file.commit())
-        return failWith(err, QStringLiteral("не удалось записать файл «%1»: %2")
-                                 .arg(o.output, file.errorString()));
+        return failWith(
+            err,
+            QStringLiteral("не удалось записать файл «%1»: %2").arg(o.output, file.errorString()));
     return kExitOk;
 }
 

@@ -18,11 +18,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
 
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(format);
+    QSurfaceFormat::setDefaultFormat(kelmira::PaneWidget::paneFormat());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));
