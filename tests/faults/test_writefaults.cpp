@@ -213,16 +213,7 @@ void TestWriteFaults::failedWriteLosesNothing() {
     }
     QFile::setPermissions(folder, kOpen);
 
-    QVERIFY2(!out.ok, "the failed write was reported as a success");
-    if (writer == Writer::Settings) {
-        QCOMPARE(out.message, unableToWriteMessage(QFileInfo(target).absoluteFilePath()));
-    } else {
-        QVERIFY2(out.message.contains(displayPath(target)), qPrintable(out.message));
-        QVERIFY2(out.message.contains(QStringLiteral("Не удалось")), qPrintable(out.message));
-    }
-    if (writer == Writer::Scratch)
-        QVERIFY2(out.message.contains(QStringLiteral("не удалена")), qPrintable(out.message));
-
+    // What was there before comes first: losing it is worse than a wrong answer.
     switch (fault) {
     case Fault::ReadOnlyFolder:
     case Fault::FailsMidway:
@@ -240,6 +231,16 @@ void TestWriteFaults::failedWriteLosesNothing() {
         QCOMPARE(listing(folder), around);
         break;
     }
+    QVERIFY2(!out.ok, "the failed write was reported as a success");
+    if (writer == Writer::Settings) {
+        QCOMPARE(out.message, unableToWriteMessage(QFileInfo(target).absoluteFilePath()));
+    } else {
+        QVERIFY2(out.message.contains(displayPath(target)), qPrintable(out.message));
+        QVERIFY2(out.message.contains(QStringLiteral("Не удалось")), qPrintable(out.message));
+    }
+    if (writer == Writer::Scratch)
+        QVERIFY2(out.message.contains(QStringLiteral("не удалена")), qPrintable(out.message));
+
     QVERIFY(stateOf(e) == before);
 
     // The program goes on: the same write succeeds once there is somewhere to put it.

@@ -10,8 +10,12 @@
 #include "valuereader.h"
 
 #include <QFile>
+#include <QHashFunctions>
+#include <QIODevice>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace kelmira;
@@ -58,6 +62,46 @@ void check(bool ok, const char* where, const char* fault) {
         invariants::fail(where, fault);
 }
 
+// Hands out its bytes a few at a time (so tokens and line breaks straddle every refill), and
+// fails for good once `failAt` bytes have gone out, when that is inside the data.
+class PieceDevice : public QIODevice {
+  public:
+    PieceDevice(QByteArray data, qint64 failAt) : m_data(std::move(data)), m_failAt(failAt) {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+  protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (m_failAt >= 0 && m_pos >= m_failAt) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 piece = std::min<qint64>({max, m_data.size() - m_pos, 1 + m_pos % 7});
+        if (piece <= 0)
+            return 0;
+        std::memcpy(out, m_data.constData() + m_pos, size_t(piece));
+        m_pos += piece;
+        return piece;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    QByteArray m_data;
+    qint64 m_failAt;
+    qint64 m_pos = 0;
+};
+
+std::vector<StoredRecord> readAllRecords(ValueReader& reader, RecordsRead* outcome) {
+    std::vector<StoredRecord> out;
+    *outcome = readRecords(reader, [&](const StoredRecord& rec) { out.push_back(rec); });
+    return out;
+}
+
+bool isPrefix(const std::vector<StoredRecord>& part, const std::vector<StoredRecord>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -98,6 +142,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(fromMemory == records, "readRecords", "memory and file readers disagree on the records");
     check(expectedStatus(read.status) == r.status && read.declared == r.declared, "readRecords",
           "memory and file readers disagree on the outcome");
+
+    // Delivered in small pieces the device gives the same; failing midway it gives a clear
+    // device error and only records read before the failure.
+    RecordsRead pieceOutcome;
+    PieceDevice pieces(bytes, -1);
+    ValueReader pieceReader(&pieces);
+    check(readAllRecords(pieceReader, &pieceOutcome) == records &&
+              pieceOutcome.status == read.status,
+          "readRecords", "a device handing out small pieces reads differently");
+    const qint64 failAt = bytes.isEmpty() ? 0 : qint64(qHash(bytes) % size_t(bytes.size()));
+    PieceDevice failing(bytes, failAt);
+    ValueReader failingReader(&failing);
+    RecordsRead failOutcome;
+    const std::vector<StoredRecord> beforeFailure = readAllRecords(failingReader, &failOutcome);
+    check(isPrefix(beforeFailure, records), "readRecords",
+          "a failing device produced records the data does not hold");
+    if (failOutcome.status == RecordsRead::Status::DeviceError)
+        check(failOutcome.deviceError == QStringLiteral("Input/output error"), "readRecords",
+              "the device's own error text is lost");
+    else
+        check(failOutcome.status == read.status && beforeFailure == records, "readRecords",
+              "a device failure went unnoticed");
 
     const SaveResult saved = saveProject(board, s.savedName);
     check(saved.ok, "saveProject", "saving into a writable folder failed");
