@@ -303,7 +303,7 @@ void TestRenderTool::matchesTheEditorsPane() {
     const int zoom = 40;
     Source source(editor.board(), settings, cam, zoom);
 
-    for (Pane pane : {Pane::Top, Pane::ThreeD}) {
+    for (Pane pane : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD}) {
         PaneWidget widget(pane);
         widget.setFrameSource(&source);
         widget.resize(360, 250);
@@ -313,7 +313,7 @@ void TestRenderTool::matchesTheEditorsPane() {
         const QImage fromEditor = widget.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
         const QSize size = fromEditor.size();
         const QImage fromTool =
-            render({"--view", pane == Pane::Top ? "top" : "3d", "--size",
+            render({"--view", QStringList{"front", "side", "top", "3d"}[int(pane) - 1], "--size",
                     QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), "--settings",
                     ini.path(), "--yaw", "20", "--pitch", "15", "--pan", "0.5,-1.5", "--distance",
                     "40"},
