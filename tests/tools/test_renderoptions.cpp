@@ -27,28 +27,29 @@ void TestRenderOptions::acceptedCommandLines_data() {
 
     const CameraState start;
     const QPointF startPan(start.CameraPanX, start.CameraPanY);
-    const QSize sheet = defaultRenderSize(RenderView::Sheet);
-    const QSize pane = defaultRenderSize(RenderView::Top);
+    const QSize sheet = defaultRenderSize(ViewMode::Standard);
+    const QSize pane = defaultRenderSize(ViewMode::Top);
     auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
 
     row("defaults are the editor's start")
-        << QStringList{"a.kelmar", "-o", "a.png"} << int(RenderView::Sheet) << int(ImageFormat::Png)
-        << sheet << start.CameraYaw << start.CameraPitch << kZoomStart << startPan;
+        << QStringList{"a.kelmar", "-o", "a.png"} << int(ViewMode::Standard)
+        << int(ImageFormat::Png) << sheet << start.CameraYaw << start.CameraPitch << kZoomStart
+        << startPan;
     row("single view defaults to one pane's size")
-        << QStringList{"a.kelmar", "--view", "top", "-o", "a.JPEG"} << int(RenderView::Top)
+        << QStringList{"a.kelmar", "--view", "top", "-o", "a.JPEG"} << int(ViewMode::Top)
         << int(ImageFormat::Jpeg) << pane << start.CameraYaw << start.CameraPitch << kZoomStart
         << startPan;
     row("every camera option, negative values as separate arguments")
         << QStringList{"--yaw",  "-45.5",  "--pitch", "-10",      "--distance", "0",       "--pan",
                        "-1.5,2", "--view", "3D",      "--output", "x.bmp",      "p.kelmar"}
-        << int(RenderView::ThreeD) << int(ImageFormat::Bmp) << pane << -45.5 << -10.0 << 0
+        << int(ViewMode::ThreeD) << int(ImageFormat::Bmp) << pane << -45.5 << -10.0 << 0
         << QPointF(-1.5, 2);
     row("values after '='") << QStringList{"p.kelmar",       "--output=o.jpg", "--size=1x8192",
                                            "--distance=100", "--view=side",    "--pan=0,0"}
-                            << int(RenderView::Side) << int(ImageFormat::Jpeg) << QSize(1, 8192)
+                            << int(ViewMode::Side) << int(ImageFormat::Jpeg) << QSize(1, 8192)
                             << start.CameraYaw << start.CameraPitch << 100 << QPointF(0, 0);
     row("smallest sheet") << QStringList{"p", "-o", "o.png", "--size", "100X100"}
-                          << int(RenderView::Sheet) << int(ImageFormat::Png) << QSize(100, 100)
+                          << int(ViewMode::Standard) << int(ImageFormat::Png) << QSize(100, 100)
                           << start.CameraYaw << start.CameraPitch << kZoomStart << startPan;
 }
 

@@ -26,9 +26,9 @@ QString badValue(const QString& option, const QString& value, const QString& exp
 
 } // namespace
 
-QSize defaultRenderSize(RenderView view) {
+QSize defaultRenderSize(ViewMode view) {
     // Measured in the editor at its start size (kelmira-startup-probe under Xvfb).
-    return view == RenderView::Sheet ? QSize(968, 768) : QSize(469, 343);
+    return view == ViewMode::Standard ? QSize(968, 768) : QSize(469, 343);
 }
 
 std::optional<ImageFormat> imageFormatForPath(const QString& path) {
@@ -42,15 +42,15 @@ std::optional<ImageFormat> imageFormatForPath(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<RenderView> renderViewFromName(const QString& name) {
+std::optional<ViewMode> viewModeFromName(const QString& name) {
     static const struct {
         const char* name;
-        RenderView view;
-    } kViews[] = {{"front", RenderView::Front},
-                  {"side", RenderView::Side},
-                  {"top", RenderView::Top},
-                  {"3d", RenderView::ThreeD},
-                  {"sheet", RenderView::Sheet}};
+        ViewMode view;
+    } kViews[] = {{"front", ViewMode::Front},
+                  {"side", ViewMode::Side},
+                  {"top", ViewMode::Top},
+                  {"3d", ViewMode::ThreeD},
+                  {"sheet", ViewMode::Standard}};
     for (const auto& v : kViews)
         if (name.compare(QLatin1String(v.name), Qt::CaseInsensitive) == 0)
             return v.view;
@@ -109,7 +109,7 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
         if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
             o.output = value;
         } else if (name == QLatin1String("--view")) {
-            const auto view = renderViewFromName(value);
+            const auto view = viewModeFromName(value);
             if (!view)
                 return fail(badValue(name, value,
                                      QStringLiteral("ожидается front, side, top, 3d или sheet")));
@@ -170,7 +170,7 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                         .arg(o.output));
     o.format = *format;
     o.size = size.value_or(defaultRenderSize(o.view));
-    if (o.view == RenderView::Sheet &&
+    if (o.view == ViewMode::Standard &&
         (o.size.width() < kMinSheetSide || o.size.height() < kMinSheetSide))
         return fail(QStringLiteral("размер %1x%2 слишком мал для четырёх видов: нужно не меньше "
                                    "%3x%3")
@@ -181,8 +181,8 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
 }
 
 QString renderHelpText() {
-    const QSize sheet = defaultRenderSize(RenderView::Sheet);
-    const QSize pane = defaultRenderSize(RenderView::Front);
+    const QSize sheet = defaultRenderSize(ViewMode::Standard);
+    const QSize pane = defaultRenderSize(ViewMode::Front);
     const CameraState cam;
     return QStringLiteral(
                "Использование: kelmira-render ПРОЕКТ.kelmar -o ИЗОБРАЖЕНИЕ [параметры]\n"

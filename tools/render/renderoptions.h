@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera.h"
+#include "viewlayout.h"
 
 #include <QSize>
 #include <QString>
@@ -10,7 +11,6 @@
 
 namespace kelmira {
 
-enum class RenderView { Front, Side, Top, ThreeD, Sheet };
 enum class ImageFormat { Png, Jpeg, Bmp };
 
 // What one run of kelmira-render is asked to do.
@@ -18,7 +18,7 @@ struct RenderOptions {
     QString project;
     QString output;
     ImageFormat format = ImageFormat::Png;
-    RenderView view = RenderView::Sheet;
+    ViewMode view = ViewMode::Standard; // the sheet: all four panes as Panel6 shows them
     QSize size; // already resolved: the view's default when --size was not given
     CameraState camera;
     int zoom = kZoomStart; // TrackBar1 position
@@ -41,7 +41,7 @@ ParsedOptions parseRenderOptions(const QStringList& args);
 
 // The picture sizes of the editor's window at its start size (1221 x 878): Panel6 for the
 // sheet, one pane of the standard arrangement for a single view.
-QSize defaultRenderSize(RenderView view);
+QSize defaultRenderSize(ViewMode view);
 
 // Image sides the offscreen target accepts; a sheet also needs room for its four panes.
 constexpr int kMaxRenderSide = 8192;
@@ -49,7 +49,7 @@ constexpr int kMinSheetSide = 100;
 constexpr int kMaxRepeat = 100000;
 
 std::optional<ImageFormat> imageFormatForPath(const QString& path);
-std::optional<RenderView> renderViewFromName(const QString& name);
+std::optional<ViewMode> viewModeFromName(const QString& name);
 
 QString renderHelpText();
 

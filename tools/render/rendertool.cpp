@@ -34,21 +34,6 @@ QByteArray writerFormat(ImageFormat f) {
     return "png";
 }
 
-Pane paneOf(RenderView view) {
-    switch (view) {
-    case RenderView::Side:
-        return Pane::Side;
-    case RenderView::Top:
-        return Pane::Top;
-    case RenderView::ThreeD:
-        return Pane::ThreeD;
-    case RenderView::Front:
-    case RenderView::Sheet:
-        break;
-    }
-    return Pane::Front;
-}
-
 int failWith(QTextStream& err, const QString& message) {
     err << QStringLiteral("kelmira-render: ошибка: ") << message << Qt::endl;
     return kExitFailed;
@@ -122,8 +107,8 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     const FrameInput in{editor.board(), settings, o.camera, o.zoom};
     const QColor windowColor = ColorValue(stored.form1Color).toQColor();
     auto draw = [&] {
-        return o.view == RenderView::Sheet ? renderer.renderSheet(o.size, in, true, windowColor)
-                                           : renderer.renderPane(paneOf(o.view), o.size, in);
+        return o.view == ViewMode::Standard ? renderer.renderSheet(o.size, in, true, windowColor)
+                                            : renderer.renderPane(paneOfMode(o.view), o.size, in);
     };
     QImage image = draw();
     // Timed renders follow an untimed one, which pays for the driver's first-use set-up.
@@ -145,8 +130,8 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
                               "%7; OpenGL: %8")
                    .arg(o.size.width())
                    .arg(o.size.height())
-                   .arg(o.view == RenderView::Sheet ? QStringLiteral("четыре вида")
-                                                    : QStringLiteral("один вид"))
+                   .arg(o.view == ViewMode::Standard ? QStringLiteral("четыре вида")
+                                                     : QStringLiteral("один вид"))
                    .arg(double(total) / 1e6 / o.repeat, 0, 'f', 2)
                    .arg(double(best) / 1e6, 0, 'f', 2)
                    .arg(o.repeat)
