@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
             << "first frame, all four panes: " << ms(firstFrame) << " ms\n"
             << "window " << form1.width() << "x" << form1.height() << ", Panel6 " << p6->width()
             << "x" << p6->height() << ", front pane " << front->width() << "x" << front->height()
-            << "\n";
+            << " at " << front->mapTo(p6, QPoint(0, 0)).x() << ","
+            << front->mapTo(p6, QPoint(0, 0)).y() << " in Panel6\n";
     }
     out.flush();
     // Leave without the close question and without writing the settings file.
