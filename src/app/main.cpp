@@ -1,17 +1,14 @@
 #include "aboutwindow.h"
 #include "mainwindow.h"
+#include "panewidget.h"
 #include "settingswindow.h"
 
 #include <QApplication>
 #include <QSurfaceFormat>
 
 int main(int argc, char** argv) {
-    // Every pane draws with the fixed-function pipeline and relies on depth testing.
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(format);
+    // The window that holds the panes composes them with a context of the panes' own kind.
+    QSurfaceFormat::setDefaultFormat(kelmira::PaneWidget::paneFormat());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));

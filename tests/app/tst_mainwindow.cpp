@@ -2,6 +2,7 @@
 // the panes' pictures, and an editing session driven through the real controls.
 #include "aboutwindow.h"
 #include "mainwindow.h"
+#include "editorwindows.h"
 #include "modalhelper.h"
 #include "panewidget.h"
 #include "settingswindow.h"
@@ -25,35 +26,10 @@
 
 using namespace kelmira;
 
-namespace {
-
-struct Windows {
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-};
-
-} // namespace
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-
-    Windows open() {
-        Windows w;
-        QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
-        w.form1 = std::make_unique<TForm1>();
-        w.form1->setSettingsPath(m_dir.filePath(QStringLiteral("Data/Settings.ini")));
-        w.form1->setScratchPath(m_dir.filePath(QStringLiteral("Data/Clear.ini")));
-        w.form2 = std::make_unique<TForm2>();
-        w.form3 = std::make_unique<TForm3>();
-        w.form1->attachWindows(w.form2.get(), w.form3.get());
-        w.form1->show();
-        if (!QTest::qWaitForWindowExposed(w.form1.get()))
-            qWarning("main window not exposed");
-        return w;
-    }
 
     template <typename T> static T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(QLatin1String(name));
@@ -69,7 +45,7 @@ class TestMainWindow : public QObject {
 
 private Q_SLOTS:
     void startupState() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         QCOMPARE(f->windowTitle(), QStringLiteral("Kelmira.     Вер. 1.5"));
         QCOMPARE(f->size(), QSize(1221, 878));
@@ -187,7 +163,7 @@ private Q_SLOTS:
     }
 
     void layoutFollowsModeAndResize() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto check = [f](ViewMode mode) {
             const ViewLayout l = layoutPanes(f->panel6()->width(), f->panel6()->height(), mode);
@@ -219,7 +195,7 @@ private Q_SLOTS:
     }
 
     void exitQuestion() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto seen = answerNextModal(press(QMessageBox::No));
         f->N5Click();
@@ -254,7 +230,7 @@ private Q_SLOTS:
     void closeQuestion() {
         QFETCH(int, answer);
         QFETCH(bool, closes);
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         std::shared_ptr<ModalSeen> dialog;
         auto seen = answerNextModal([&dialog, answer](QWidget* box) {
@@ -276,7 +252,7 @@ private Q_SLOTS:
     }
 
     void panesClearOpaqueBlack() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         PaneWidget* pane = w.form1->pane(Pane::Front);
         QTest::qWait(200);
         const QImage img = pane->grabFramebuffer();
@@ -294,7 +270,7 @@ private Q_SLOTS:
     }
 
     void editingThroughControls() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto* combo2 = child<QComboBox>(f, "ComboBox2");
         auto* combo1 = child<QComboBox>(f, "ComboBox1");
@@ -349,7 +325,7 @@ private Q_SLOTS:
     }
 
     void selectMessages() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto empty = answerNextModal(press(QMessageBox::Ok));
         child<QPushButton>(f, "BitBtn5")->click();
@@ -363,7 +339,7 @@ private Q_SLOTS:
     }
 
     void toolbarItemsFollowTicks() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto* item = f->findChild<QAction*>(QStringLiteral("N39"));
         auto* button = child<QToolButton>(f, "ToolButton10");
@@ -373,10 +349,24 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 300);
         item->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(button->isVisible(), 300);
+
+        // A hidden button's command still works from its menu item.
+        f->findChild<QAction*>(QStringLiteral("N48"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QToolButton>(f, "ToolButton14")->isVisible(), 300);
+        f->findChild<QAction*>(QStringLiteral("N42"))->trigger(); // "&Вид спереди"
+        QCOMPARE(f->viewMode(), ViewMode::Front);
+        // Any other change of a button's visibility is undone at the next tick.
+        f->findChild<QAction*>(QStringLiteral("actToolButton3"))->setVisible(false);
+        QTRY_VERIFY_WITH_TIMEOUT(child<QToolButton>(f, "ToolButton3")->isVisible(), 300);
+
+        // The ticks are not stored: a new window shows every button.
+        EditorWindows again(m_dir.path());
+        QTest::qWait(150);
+        QVERIFY(child<QToolButton>(again.form1.get(), "ToolButton14")->isVisible());
     }
 
     void wheelZoomsWhereverThePointerIs() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         auto* track = child<QSlider>(f, "TrackBar1");
         auto* list = child<QListWidget>(f, "ListBox2");
@@ -394,7 +384,7 @@ private Q_SLOTS:
     }
 
     void dragTurnsThe3dCamera() {
-        Windows w = open();
+        EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
         QWidget* pane = f->pane(Pane::ThreeD);
         const double yaw = f->camera().CameraYaw;

@@ -2,6 +2,7 @@
 // screenshot, the saved picture, the window colour and the about window.
 #include "aboutwindow.h"
 #include "mainwindow.h"
+#include "editorwindows.h"
 #include "modalhelper.h"
 #include "settingswindow.h"
 
@@ -23,12 +24,6 @@ using namespace kelmira;
 
 namespace {
 
-struct Windows {
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-};
-
 quint16 bmpBitCount(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -46,22 +41,6 @@ class TestMainWindowFiles : public QObject {
 
     QTemporaryDir m_dir;
 
-    Windows open(const QString& folder) {
-        Windows w;
-        QDir(folder).mkpath(QStringLiteral("Data"));
-        w.form1 = std::make_unique<TForm1>();
-        w.form1->setSettingsPath(folder + QStringLiteral("/Data/Settings.ini"));
-        w.form1->setScratchPath(folder + QStringLiteral("/Data/Clear.ini"));
-        w.form1->setProgramFolder(folder);
-        w.form2 = std::make_unique<TForm2>();
-        w.form3 = std::make_unique<TForm3>();
-        w.form1->attachWindows(w.form2.get(), w.form3.get());
-        w.form1->show();
-        if (!QTest::qWaitForWindowExposed(w.form1.get()))
-            qWarning("main window not exposed");
-        return w;
-    }
-
     // Closes the window answering No to the save question, which writes the settings file.
     static void closeWithoutSaving(TForm1* f) {
         auto seen = answerNextModal(press(QMessageBox::No));
@@ -72,7 +51,7 @@ class TestMainWindowFiles : public QObject {
 private Q_SLOTS:
     void projectSaveAndLoadThroughDialogs() {
         const QString folder = m_dir.filePath(QStringLiteral("project"));
-        Windows w = open(folder);
+        EditorWindows w(folder);
         TForm1* f = w.form1.get();
         f->findChild<QAction*>(QStringLiteral("N29"))->trigger(); // resistor
         f->findChild<QAction*>(QStringLiteral("N63"))->trigger(); // display
@@ -111,7 +90,7 @@ private Q_SLOTS:
 
     void screenshotNeedsItsFolder() {
         const QString folder = m_dir.filePath(QStringLiteral("shots"));
-        Windows w = open(folder);
+        EditorWindows w(folder);
         TForm1* f = w.form1.get();
         // Without Saves/Screenshots the program does not create it: an error names the file.
         auto error = answerNextModal(press(QMessageBox::Ok));
@@ -150,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         const QString folder =
             m_dir.filePath(QStringLiteral("images_%1").arg(QTest::currentDataTag()));
-        Windows w = open(folder);
+        EditorWindows w(folder);
         TForm1* f = w.form1.get();
         QTest::qWait(150);
 
@@ -182,7 +161,7 @@ private Q_SLOTS:
     void windowColourIsStoredAndCancelKeepsIt() {
         const QString folder = m_dir.filePath(QStringLiteral("colour"));
         {
-            Windows w = open(folder);
+            EditorWindows w(folder);
             TForm1* f = w.form1.get();
             auto cancel = answerNextModal([](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
             const QColor before = f->palette().color(QPalette::Window);
@@ -210,12 +189,12 @@ private Q_SLOTS:
         QVERIFY(text.contains("Form1Color=255"));
         QVERIFY(text.contains("ScrollBox1Color=255"));
 
-        Windows again = open(folder);
+        EditorWindows again(folder);
         QCOMPARE(again.form1->palette().color(QPalette::Window), QColor(255, 0, 0));
     }
 
     void aboutWindowIsOneWindow() {
-        Windows w = open(m_dir.filePath(QStringLiteral("about")));
+        EditorWindows w(m_dir.filePath(QStringLiteral("about")));
         TForm1* f = w.form1.get();
         f->N9Click();
         f->N9Click();
@@ -235,7 +214,7 @@ private Q_SLOTS:
     }
 
     void settingsWindowFromToolbar() {
-        Windows w = open(m_dir.filePath(QStringLiteral("settings")));
+        EditorWindows w(m_dir.filePath(QStringLiteral("settings")));
         TForm1* f = w.form1.get();
         f->findChild<QWidget*>(QStringLiteral("ToolButton8"))->setFocus();
         f->N3D2Click();
