@@ -23,7 +23,7 @@ namespace kelmira::faulttest {
 // (see capabilities(7)). Only this thread is affected. For anyone but root it does nothing,
 // since the permission bits bind them already.
 class AsNobody {
-  public:
+public:
     AsNobody() {
 #ifdef Q_OS_LINUX
         m_wasRoot = ::geteuid() == 0;
@@ -40,7 +40,7 @@ class AsNobody {
     AsNobody(const AsNobody&) = delete;
     AsNobody& operator=(const AsNobody&) = delete;
 
-  private:
+private:
     bool m_wasRoot = false;
 };
 
@@ -48,7 +48,7 @@ class AsNobody {
 // "file too large", as a disk filling up midway would. The signal the kernel sends with it
 // is ignored so that the write returns its error instead of ending the process.
 class FileSizeLimit {
-  public:
+public:
     explicit FileSizeLimit(qint64 bytes) {
 #ifdef Q_OS_LINUX
         ::getrlimit(RLIMIT_FSIZE, &m_saved);
@@ -68,9 +68,11 @@ class FileSizeLimit {
     }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool active() const { return m_active; }
+    bool active() const {
+        return m_active;
+    }
 
-  private:
+private:
     bool m_active = false;
 #ifdef Q_OS_LINUX
     rlimit m_saved{};

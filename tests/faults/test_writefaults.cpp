@@ -35,12 +35,18 @@ struct Outcome {
 
 QString fileNameOf(Writer w) {
     switch (w) {
-    case Writer::Project: return QStringLiteral("plan.kelmar");
-    case Writer::Settings: return QStringLiteral("Settings.ini");
-    case Writer::Scratch: return QStringLiteral("Clear.ini");
-    case Writer::Screenshot: return QStringLiteral("Screenshot07.12.2026_2.15.00.bmp");
-    case Writer::ImageBmp: return QStringLiteral("view.bmp");
-    case Writer::ImageJpg: return QStringLiteral("view.jpg");
+    case Writer::Project:
+        return QStringLiteral("plan.kelmar");
+    case Writer::Settings:
+        return QStringLiteral("Settings.ini");
+    case Writer::Scratch:
+        return QStringLiteral("Clear.ini");
+    case Writer::Screenshot:
+        return QStringLiteral("Screenshot07.12.2026_2.15.00.bmp");
+    case Writer::ImageBmp:
+        return QStringLiteral("view.bmp");
+    case Writer::ImageJpg:
+        return QStringLiteral("view.jpg");
     }
     return {};
 }
@@ -120,7 +126,7 @@ Q_DECLARE_METATYPE(Fault)
 
 class TestWriteFaults : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void failedWriteLosesNothing_data();
     void failedWriteLosesNothing();
 };
@@ -129,15 +135,14 @@ void TestWriteFaults::failedWriteLosesNothing_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<Fault>("fault");
     const std::pair<Writer, const char*> writers[] = {
-        {Writer::Project, "project save"},  {Writer::Settings, "settings save"},
+        {Writer::Project, "project save"},   {Writer::Settings, "settings save"},
         {Writer::Scratch, "delete scratch"}, {Writer::Screenshot, "screenshot"},
-        {Writer::ImageBmp, "image as BMP"}, {Writer::ImageJpg, "image as JPEG"}};
-    const std::pair<Fault, const char*> faults[] = {
-        {Fault::ReadOnlyFolder, "read-only folder"},
-        {Fault::MissingFolder, "missing folder"},
-        {Fault::ParentIsFile, "folder is a file"},
-        {Fault::FailsMidway, "disk full midway"},
-        {Fault::FullDevice, "full device"}};
+        {Writer::ImageBmp, "image as BMP"},  {Writer::ImageJpg, "image as JPEG"}};
+    const std::pair<Fault, const char*> faults[] = {{Fault::ReadOnlyFolder, "read-only folder"},
+                                                    {Fault::MissingFolder, "missing folder"},
+                                                    {Fault::ParentIsFile, "folder is a file"},
+                                                    {Fault::FailsMidway, "disk full midway"},
+                                                    {Fault::FullDevice, "full device"}};
     for (const auto& [w, wname] : writers)
         for (const auto& [f, fname] : faults)
             QTest::addRow("%s, %s", wname, fname) << w << f;
@@ -152,9 +157,10 @@ void TestWriteFaults::failedWriteLosesNothing() {
     QVERIFY(QFile::setPermissions(dir.path(), kOpen));
 
     const QString name = fileNameOf(writer);
-    const QByteArray old = writer == Writer::Settings
-                               ? QByteArray("; kept by hand\n[Form2]\nTrackBar1=60\n[Mine]\nKey=1\n")
-                               : QByteArray("old content\n");
+    const QByteArray old =
+        writer == Writer::Settings
+            ? QByteArray("; kept by hand\n[Form2]\nTrackBar1=60\n[Mine]\nKey=1\n")
+            : QByteArray("old content\n");
     QString folder;
     switch (fault) {
     case Fault::ReadOnlyFolder:

@@ -8,8 +8,8 @@
 #include "editor.h"
 #include "fuzzinput.h"
 #include "invariants.h"
-#include "scratchdir.h"
 #include "projectfile.h"
+#include "scratchdir.h"
 
 #include <QTemporaryDir>
 
@@ -57,7 +57,8 @@ void expectStamped(const Board& b, const tDetal& d, const char* where) {
         for (int j = 1; j <= 5; ++j)
             for (int k = 1; k <= 5; ++k)
                 if (mask.at(i, j, k) && b.cell(d.X + i, d.Y + j, d.Z + k) != d.Index)
-                    invariants::fail(where, "a footprint cell of the changed record is not its own");
+                    invariants::fail(where,
+                                     "a footprint cell of the changed record is not its own");
 }
 
 void expectInsideMoveBounds(const tDetal& d, const char* where) {
@@ -91,12 +92,24 @@ void move(Editor& e, FuzzInput& in) {
     }
     int64_t x = before.X, y = before.Y, z = before.Z;
     switch (dir) {
-    case MoveDir::Left: x -= step; break;
-    case MoveDir::Right: x += step; break;
-    case MoveDir::Forward: z -= step; break;
-    case MoveDir::Back: z += step; break;
-    case MoveDir::Up: y += step; break;
-    case MoveDir::Down: y -= step; break;
+    case MoveDir::Left:
+        x -= step;
+        break;
+    case MoveDir::Right:
+        x += step;
+        break;
+    case MoveDir::Forward:
+        z -= step;
+        break;
+    case MoveDir::Back:
+        z += step;
+        break;
+    case MoveDir::Up:
+        y += step;
+        break;
+    case MoveDir::Down:
+        y -= step;
+        break;
     }
     if (d->X != x || d->Y != y || d->Z != z || d->Rot != before.Rot || d->Index != before.Index)
         invariants::fail("Move", "the record did not end where the step leads");
@@ -162,7 +175,8 @@ void add(Editor& e, FuzzInput& in) {
     const tDetal& d = e.AddComponent(kind.code, kind.entry);
     if (d.Index != e.board().count() - 1 || e.SelDetal() != &d ||
         e.highlighted() != int(e.entries().size()) - 1)
-        invariants::fail("AddComponent", "the new component is not the last, highlighted and selected");
+        invariants::fail("AddComponent",
+                         "the new component is not the last, highlighted and selected");
 }
 
 void placeStored(Editor& e, FuzzInput& in) {
@@ -199,8 +213,8 @@ void deleteOne(Session& s) {
         expected.erase(expected.begin() + removed->Index);
     const DeleteResult r = deleteHighlighted(e, s.scratch);
     if (!r.ok())
-        invariants::fail("deleteHighlighted", "failed in a writable folder: " +
-                                                  r.message.toStdString());
+        invariants::fail("deleteHighlighted",
+                         "failed in a writable folder: " + r.message.toStdString());
     if (boardRecords(e.board()) != expected)
         invariants::fail("deleteHighlighted", "the rebuilt board is not the old one less one");
     if (!expected.empty() && e.SelDetal() != e.board().detal(0))
@@ -218,19 +232,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int step = 0; step < kMaxSteps && !in.empty(); ++step) {
         const char* what = "?";
         switch (in.byte() % 11) {
-        case 0: what = "AddComponent"; add(e, in); break;
-        case 1: what = "PlaceStored"; placeStored(e, in); break;
-        case 2: what = "Move"; move(e, in); break;
-        case 3: what = "Turn"; turn(e, in); break;
-        case 4: what = "Select"; select(e, in); break;
-        case 5: what = "deleteHighlighted"; deleteOne(s); break;
+        case 0:
+            what = "AddComponent";
+            add(e, in);
+            break;
+        case 1:
+            what = "PlaceStored";
+            placeStored(e, in);
+            break;
+        case 2:
+            what = "Move";
+            move(e, in);
+            break;
+        case 3:
+            what = "Turn";
+            turn(e, in);
+            break;
+        case 4:
+            what = "Select";
+            select(e, in);
+            break;
+        case 5:
+            what = "deleteHighlighted";
+            deleteOne(s);
+            break;
         case 6:
             what = "ClearAll";
             e.ClearAll();
             if (e.board().count() != 0 || !e.entries().empty() || e.SelDetal())
                 invariants::fail(what, "something survived the clear");
             break;
-        case 7: what = "a board move or turn"; boardMoveOrTurn(e, in); break;
+        case 7:
+            what = "a board move or turn";
+            boardMoveOrTurn(e, in);
+            break;
         case 8: {
             what = "EraseComponent";
             const int32_t index = in.value();
@@ -240,8 +275,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     invariants::fail(what, "a cell still holds the erased index");
             break;
         }
-        case 9: what = "setFigureSelection"; e.setFigureSelection(in.value()); break;
-        case 10: what = "setHighlighted"; e.setHighlighted(in.value()); break;
+        case 9:
+            what = "setFigureSelection";
+            e.setFigureSelection(in.value());
+            break;
+        case 10:
+            what = "setHighlighted";
+            e.setHighlighted(in.value());
+            break;
         }
         invariants::checkStep(e, what);
     }

@@ -34,7 +34,7 @@ void check(bool ok, const char* where, const char* fault) {
 
 // Deterministic values to write, drawn from the input so that a crash reproduces.
 class Values {
-  public:
+public:
     explicit Values(QByteArrayView bytes) {
         for (char c : bytes)
             m_state = (m_state ^ uint8_t(c)) * 0x100000001b3ULL;
@@ -46,7 +46,7 @@ class Values {
     int32_t any() { return static_cast<int32_t>(next()); }
     int32_t between(int32_t lo, int32_t hi) { return lo + int32_t(next() % uint32_t(hi - lo + 1)); }
 
-  private:
+private:
     uint64_t m_state = 0xcbf29ce484222325ULL;
 };
 
@@ -150,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!isSettingsKey(keys[i]))
             expected[keys[i].section.toLower() + QChar(0) + keys[i].key.toLower()] = values[i];
     for (size_t i = 0; i < keys.size(); ++i) {
-        const auto it = expected.constFind(keys[i].section.toLower() + QChar(0) + keys[i].key.toLower());
+        const auto it =
+            expected.constFind(keys[i].section.toLower() + QChar(0) + keys[i].key.toLower());
         if (it == expected.cend())
             continue;
         const int32_t other = *it == 0 ? 1 : 0;

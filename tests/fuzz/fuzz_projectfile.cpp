@@ -5,8 +5,8 @@
 #include "board.h"
 #include "editor.h"
 #include "invariants.h"
-#include "scratchdir.h"
 #include "projectfile.h"
+#include "scratchdir.h"
 #include "valuereader.h"
 
 #include <QFile>
@@ -49,10 +49,14 @@ std::vector<std::pair<int32_t, int32_t>> cellsOf(const Board& b) {
 
 LoadResult::Status expectedStatus(RecordsRead::Status s) {
     switch (s) {
-    case RecordsRead::Status::Complete: return LoadResult::Status::Loaded;
-    case RecordsRead::Status::Truncated: return LoadResult::Status::Incomplete;
-    case RecordsRead::Status::InvalidNumber: return LoadResult::Status::InvalidNumber;
-    case RecordsRead::Status::DeviceError: return LoadResult::Status::ReadFailed;
+    case RecordsRead::Status::Complete:
+        return LoadResult::Status::Loaded;
+    case RecordsRead::Status::Truncated:
+        return LoadResult::Status::Incomplete;
+    case RecordsRead::Status::InvalidNumber:
+        return LoadResult::Status::InvalidNumber;
+    case RecordsRead::Status::DeviceError:
+        return LoadResult::Status::ReadFailed;
     }
     return LoadResult::Status::OpenFailed;
 }
@@ -65,13 +69,13 @@ void check(bool ok, const char* where, const char* fault) {
 // Hands out its bytes a few at a time (so tokens and line breaks straddle every refill), and
 // fails for good once `failAt` bytes have gone out, when that is inside the data.
 class PieceDevice : public QIODevice {
-  public:
+public:
     PieceDevice(QByteArray data, qint64 failAt) : m_data(std::move(data)), m_failAt(failAt) {
         open(QIODevice::ReadOnly);
     }
     bool isSequential() const override { return true; }
 
-  protected:
+protected:
     qint64 readData(char* out, qint64 max) override {
         if (m_failAt >= 0 && m_pos >= m_failAt) {
             setErrorString(QStringLiteral("Input/output error"));
@@ -86,7 +90,7 @@ class PieceDevice : public QIODevice {
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
-  private:
+private:
     QByteArray m_data;
     qint64 m_failAt;
     qint64 m_pos = 0;

@@ -8,7 +8,7 @@ namespace kelmira {
 
 // Takes values off the front of a fuzz input; once it is used up every value reads as 0.
 class FuzzInput {
-  public:
+public:
     FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
     bool empty() const { return m_pos >= m_size; }
@@ -28,8 +28,20 @@ class FuzzInput {
                                             std::numeric_limits<int32_t>::min() + 1,
                                             std::numeric_limits<int32_t>::max(),
                                             std::numeric_limits<int32_t>::max() - 1,
-                                            -1, 0, 1, 2, 5, 144, 145, 146, 147, 148, 149, 150,
-                                            151, 155};
+                                            -1,
+                                            0,
+                                            1,
+                                            2,
+                                            5,
+                                            144,
+                                            145,
+                                            146,
+                                            147,
+                                            148,
+                                            149,
+                                            150,
+                                            151,
+                                            155};
         const uint8_t selector = byte();
         switch (selector % 4) {
         case 0:
@@ -43,7 +55,7 @@ class FuzzInput {
         }
     }
 
-  private:
+private:
     const uint8_t* m_data;
     size_t m_size;
     size_t m_pos = 0;

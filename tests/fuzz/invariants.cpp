@@ -19,8 +19,7 @@ std::string cellText(int32_t c) {
     const int x = c / (kGridSize * kGridSize) + 1;
     const int y = c / kGridSize % kGridSize + 1;
     const int z = c % kGridSize + 1;
-    return "cell (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) +
-           ")";
+    return "cell (" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
 }
 
 // Whether the footprint of record v, where it stands now, covers cell c.

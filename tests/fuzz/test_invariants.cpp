@@ -26,7 +26,7 @@ void fill(Editor& e) {
 
 class TestInvariants : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void soundBoardPasses();
     void brokenGridIsFound_data();
     void brokenGridIsFound();
