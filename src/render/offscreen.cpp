@@ -355,8 +355,9 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
         layoutPanes(panelSize.width(), panelSize.height(), ViewMode::Standard);
     static const char* const kCaptions[4] = {
         "Вид спереди :", "Вид сбоку :", "Вид сверху :", "3D-Вид :"};
-    // The group box draws a caption strip and a thin frame; its pane fills the rest.
-    constexpr int kCaptionHeight = 16, kFrame = 2;
+    // Where the editor's pane sits inside its group box (the box's caption and frame plus the
+    // 2-pixel margin the main window gives the pane), so the sheet's panes match Panel6's.
+    constexpr int kCaptionHeight = 21, kFrame = 5;
     QPainter painter(&sheet);
     for (Pane pane : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD}) {
         const PaneBox& box = layout.box(pane);
@@ -370,15 +371,15 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
         painter.drawImage(paneRect.topLeft(), image);
         if (captions) {
             painter.setPen(QColor(160, 160, 160));
-            painter.drawRect(boxRect.adjusted(0, kCaptionHeight / 2, -1, -1));
+            painter.drawRect(boxRect.adjusted(0, kCaptionHeight / 2 - 2, -1, -1));
             const QString text = QString::fromUtf8(kCaptions[static_cast<int>(pane) - 1]);
             const QRect textRect = painter.fontMetrics().boundingRect(text).adjusted(-3, 0, 3, 0);
             painter.fillRect(
-                QRect(boxRect.left() + 8, boxRect.top(), textRect.width(), kCaptionHeight),
+                QRect(boxRect.left() + 8, boxRect.top(), textRect.width(), kCaptionHeight - 4),
                 windowColor);
             painter.setPen(Qt::black);
             painter.drawText(
-                QRect(boxRect.left() + 11, boxRect.top(), textRect.width(), kCaptionHeight),
+                QRect(boxRect.left() + 11, boxRect.top(), textRect.width(), kCaptionHeight - 4),
                 Qt::AlignLeft | Qt::AlignVCenter, text);
         }
     }

@@ -1,8 +1,8 @@
 // The main window under a real X server: start-up state, layout, the exit and close questions,
 // the panes' pictures, and an editing session driven through the real controls.
 #include "aboutwindow.h"
-#include "mainwindow.h"
 #include "editorwindows.h"
+#include "mainwindow.h"
 #include "modalhelper.h"
 #include "panewidget.h"
 #include "settingswindow.h"
@@ -177,6 +177,9 @@ private Q_SLOTS:
             }
         };
         check(ViewMode::Standard);
+        // The headless renderer's sheet puts its panes at the same place in their boxes.
+        QWidget* front = f->pane(Pane::Front);
+        QCOMPARE(front->geometry(), front->parentWidget()->rect().adjusted(5, 21, -5, -5));
         f->resize(1000, 700);
         QTRY_COMPARE(f->size(), QSize(1000, 700));
         check(ViewMode::Standard);

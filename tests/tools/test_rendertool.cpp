@@ -199,7 +199,7 @@ void TestRenderTool::sheetHoldsTheFourPanes() {
     const ViewLayout layout = layoutPanes(size.width(), size.height(), ViewMode::Standard);
     for (Pane pane : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD}) {
         const PaneBox& b = layout.box(pane);
-        const QRect paneRect = QRect(b.left, b.top, b.width, b.height).adjusted(2, 16, -2, -2);
+        const QRect paneRect = QRect(b.left, b.top, b.width, b.height).adjusted(5, 21, -5, -5);
         const QImage single =
             render({"--view", QStringList{"front", "side", "top", "3d"}[int(pane) - 1], "--size",
                     QStringLiteral("%1x%2").arg(paneRect.width()).arg(paneRect.height())},
