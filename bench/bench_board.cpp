@@ -97,10 +97,19 @@ class SweepBoard {
 void BM_Erase_Footprint(benchmark::State& state) {
     Board board;
     populate(board, int(state.range(0)));
+    // Every erase meets a stamped component: after a round over all of them, they are stamped
+    // again (a move onto their own origin) with the clock stopped. On a board of one component
+    // that happens every time, so its figure is mostly the cost of stopping the clock.
     int32_t i = 0;
     for (auto _ : state) {
         board.EraseComponent(i);
-        i = (i + 1) % board.count();
+        if (++i == board.count()) {
+            state.PauseTiming();
+            for (const auto& d : board.DetalList())
+                board.MoveComponent(*d, d->X, d->Y, d->Z);
+            state.ResumeTiming();
+            i = 0;
+        }
     }
 }
 
