@@ -221,6 +221,23 @@ void deleteOne(Session& s) {
         invariants::fail("deleteHighlighted", "the first record is not selected after a rebuild");
 }
 
+// With nowhere to write the scratch file a delete must change nothing at all.
+void deleteWithoutScratch(Session& s) {
+    Editor& e = s.editor;
+    const std::vector<StoredRecord> records = boardRecords(e.board());
+    const QStringList entries = e.entryTexts();
+    const int highlighted = e.highlighted();
+    const tDetal* selected = e.SelDetal();
+    const Cells cells = cellsOf(e.board());
+    const DeleteResult r =
+        deleteHighlighted(e, s.dir.filePath(QStringLiteral("missing/Clear.ini")));
+    if (r.status != DeleteResult::Status::ScratchNotWritten || r.message.isEmpty())
+        invariants::fail("deleteHighlighted", "a scratch file in a missing folder went unreported");
+    if (boardRecords(e.board()) != records || e.entryTexts() != entries ||
+        e.highlighted() != highlighted || e.SelDetal() != selected || cellsOf(e.board()) != cells)
+        invariants::fail("deleteHighlighted", "a delete that could not write changed the board");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -231,7 +248,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     for (int step = 0; step < kMaxSteps && !in.empty(); ++step) {
         const char* what = "?";
-        switch (in.byte() % 11) {
+        switch (in.byte() % 12) {
         case 0:
             what = "AddComponent";
             add(e, in);
@@ -282,6 +299,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 10:
             what = "setHighlighted";
             e.setHighlighted(in.value());
+            break;
+        case 11:
+            what = "deleteHighlighted without a scratch folder";
+            deleteWithoutScratch(s);
             break;
         }
         invariants::checkStep(e, what);
