@@ -33,7 +33,6 @@ TForm1::TForm1(QWidget* parent)
       m_scrollBoxColor(ColorValue::buttonFace().raw()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelmira.     Вер. 1.5"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     // The window's controls were laid out for an 8-point font.
     QFont small = font();
     small.setPointSize(8);
@@ -153,11 +152,6 @@ void TForm1::FormShow() {
         loadSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
         applyWindowColors();
     }
-}
-
-void TForm1::resizeEvent(QResizeEvent* e) {
-    QMainWindow::resizeEvent(e);
-    FormResize();
 }
 
 void TForm1::FormResize() {
@@ -286,6 +280,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
+    // Panel6 takes its new size from the window's layout after the window itself was resized:
+    // lay the panes out again then, for the new size.
     if (watched == m_panel6 && e->type() == QEvent::Resize)
         FormResize();
     if (watched == m_rightPanel && e->type() == QEvent::Resize)

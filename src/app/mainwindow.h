@@ -101,7 +101,6 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
