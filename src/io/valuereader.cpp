@@ -1,5 +1,7 @@
 #include "valuereader.h"
 
+#include <QStringDecoder>
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -19,7 +21,7 @@ bool isBlank(char c) {
 // Decimal with an optional sign, or hexadecimal after "$" or "0x", fed one byte at a time.
 // The magnitude is capped just above the 32-bit range so that no token can overflow it.
 class TokenParser {
-  public:
+public:
     void feed(char c) {
         if (m_bad)
             return;
@@ -61,7 +63,7 @@ class TokenParser {
         return true;
     }
 
-  private:
+private:
     static constexpr uint64_t kCap = uint64_t{1} << 31;
 
     static int digitValue(char c) {
@@ -176,9 +178,20 @@ ValueReader::Result ValueReader::read() {
 }
 
 QString ValueReader::lastTokenForDisplay() const {
-    if (m_token.size() <= kShownToken)
-        return QString::fromUtf8(m_token);
-    return QString::fromUtf8(m_token.left(kShownToken)) + QStringLiteral("…");
+    const bool cut = m_token.size() > kShownToken;
+    // Decoded with a leading byte order mark kept: plain fromUtf8 would drop it silently.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decode(cut ? m_token.left(kShownToken) : m_token);
+    // Characters that print as nothing (a byte order mark, a zero-width or no-break space, a
+    // control character) are named, or the message would quote a token that looks valid.
+    QString shown;
+    for (const QChar c : text) {
+        if (c.isPrint() && !c.isSpace() && c != QChar::ReplacementCharacter)
+            shown += c;
+        else
+            shown += QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+    }
+    return cut ? shown + QStringLiteral("…") : shown;
 }
 
 } // namespace kelmira

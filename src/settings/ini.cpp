@@ -1,5 +1,7 @@
 #include "ini.h"
 
+#include <cerrno>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -304,13 +306,18 @@ bool IniFile::save() {
         return false;
     }
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered save file can report a write that the disk cut short as written
+    // and then commit the truncated copy over the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_error = file.errorString();
         return false;
     }
     const QByteArray bytes = content();
+    errno = 0;
     if (file.write(bytes) != bytes.size()) {
-        m_error = file.errorString();
+        const int reason = errno;
+        m_error = file.error() == QFileDevice::NoError && reason != 0 ? qt_error_string(reason)
+                                                                      : file.errorString();
         file.cancelWriting();
         return false;
     }
