@@ -31,7 +31,7 @@ void populate(Board& board, int n) {
     board.PlaceComponent(kSubjectX, kSubjectY, kSubjectZ, 1, 11, 0);
 }
 
-// The board as first specified: every erase, and so every move and turn, sweeps the grid.
+// The board done the simple way: every erase, and so every move and turn, sweeps the grid.
 class SweepBoard {
   public:
     explicit SweepBoard(const Board& board)

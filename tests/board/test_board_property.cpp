@@ -1,5 +1,5 @@
 // Random edit sequences against a plain reference board that does every erase as a full
-// sweep of the grid, the way the board was first specified to behave.
+// sweep of the grid, the simplest way the board can behave.
 #include "board.h"
 #include "grid_sweep.h"
 
