@@ -58,31 +58,29 @@ Editor::SelectResult Editor::Select() {
     return SelectResult::Selected;
 }
 
+MoveTarget moveTarget(int64_t x, int64_t y, int64_t z, MoveDir dir, int32_t step) {
+    switch (dir) {
+    case MoveDir::Left:
+        return {x - step, y, z};
+    case MoveDir::Right:
+        return {x + step, y, z};
+    case MoveDir::Forward:
+        return {x, y, z - step};
+    case MoveDir::Back:
+        return {x, y, z + step};
+    case MoveDir::Up:
+        return {x, y + step, z};
+    case MoveDir::Down:
+        return {x, y - step, z};
+    }
+    return {x, y, z};
+}
+
 bool Editor::Move(MoveDir dir, int32_t step) {
     tDetal* d = SelDetal();
     if (!d)
         return false;
-    int64_t x = d->X, y = d->Y, z = d->Z;
-    switch (dir) {
-    case MoveDir::Left:
-        x -= step;
-        break;
-    case MoveDir::Right:
-        x += step;
-        break;
-    case MoveDir::Forward:
-        z -= step;
-        break;
-    case MoveDir::Back:
-        z += step;
-        break;
-    case MoveDir::Up:
-        y += step;
-        break;
-    case MoveDir::Down:
-        y -= step;
-        break;
-    }
+    const auto [x, y, z] = moveTarget(d->X, d->Y, d->Z, dir, step);
     // A target beyond 32 bits is far outside the board: refused, never wrapped back onto it.
     auto fits = [](int64_t v) {
         return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();

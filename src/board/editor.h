@@ -13,6 +13,14 @@ namespace kelmira {
 
 enum class MoveDir { Left, Right, Forward, Back, Up, Down };
 
+// Where a move of `step` cells in `dir` leads from (x, y, z), in 64 bits so that no step can
+// overflow: left and right change x, up and down y; forward (away from the front view's viewer)
+// decreases z and back increases it.
+struct MoveTarget {
+    int64_t x, y, z;
+};
+MoveTarget moveTarget(int64_t x, int64_t y, int64_t z, MoveDir dir, int32_t step);
+
 // One entry of the placed-components list and the record it names. Records of kinds
 // outside the catalog get no entry, so entry p and record p may differ: the map keeps
 // every command acting on the component the entry names.
@@ -33,8 +41,8 @@ public:
     // ListBox2
     const std::vector<ListEntry>& entries() const { return m_entries; }
     QStringList entryTexts() const;
-    int highlighted() const { return m_highlighted; }      // -1 = none
-    void setHighlighted(int position);                      // -1..count-1, others -> -1
+    int highlighted() const { return m_highlighted; } // -1 = none
+    void setHighlighted(int position);                // -1..count-1, others -> -1
     // Record named by the highlighted entry, nullptr when none (or a broken invariant).
     const tDetal* highlightedRecord() const;
 
@@ -60,8 +68,7 @@ public:
 
     // Places a stored record and appends its catalog entry (none for unknown kinds).
     // Used by the project loader and the rebuild after a delete.
-    tDetal& PlaceStored(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind,
-                        int32_t Rot);
+    tDetal& PlaceStored(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind, int32_t Rot);
     // After a delete's rebuild: highlight the first entry and select the first record.
     void SelectFirst();
 

@@ -1,4 +1,5 @@
 #include "aboutwindow.h"
+#include "toolwindow.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -29,9 +30,7 @@ QLabel* addCaption(QWidget* parent, const QString& name, const QString& text, QP
 
 } // namespace
 
-TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+TForm3::TForm3(QWidget* parent) : QWidget(parent, kToolWindowFlags) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(421, 330);

@@ -1,4 +1,5 @@
 #include "settingswindow.h"
+#include "toolwindow.h"
 
 #include "colorpanel.h"
 
@@ -52,9 +53,7 @@ QSlider* addTrackBar(QWidget* parent, const QString& name, int min, int max, int
 
 } // namespace
 
-TForm2::TForm2(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+TForm2::TForm2(QWidget* parent) : QWidget(parent, kToolWindowFlags) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Настройки построения"));
     setFixedSize(kClientWidth, kClientHeight);

@@ -90,27 +90,7 @@ void move(Editor& e, FuzzInput& in) {
         expectUnchanged(e.board(), *d, before, cells, "a refused Move");
         return;
     }
-    int64_t x = before.X, y = before.Y, z = before.Z;
-    switch (dir) {
-    case MoveDir::Left:
-        x -= step;
-        break;
-    case MoveDir::Right:
-        x += step;
-        break;
-    case MoveDir::Forward:
-        z -= step;
-        break;
-    case MoveDir::Back:
-        z += step;
-        break;
-    case MoveDir::Up:
-        y += step;
-        break;
-    case MoveDir::Down:
-        y -= step;
-        break;
-    }
+    const auto [x, y, z] = moveTarget(before.X, before.Y, before.Z, dir, step);
     if (d->X != x || d->Y != y || d->Z != z || d->Rot != before.Rot || d->Index != before.Index)
         invariants::fail("Move", "the record did not end where the step leads");
     expectInsideMoveBounds(*d, "Move");
