@@ -70,8 +70,7 @@ void TForm3::Button1Click() {
 void TForm3::showEvent(QShowEvent* event) {
     if (!m_centred) {
         m_centred = true;
-        if (QScreen* s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
     }
     QWidget::showEvent(event);
 }

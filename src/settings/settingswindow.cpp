@@ -332,8 +332,7 @@ void TForm2::panelClick(int panel) {
 void TForm2::showEvent(QShowEvent* event) {
     if (!m_centred) {
         m_centred = true;
-        if (QScreen* s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
     }
     QWidget::showEvent(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QScreen>
+#include <QWidget>
 #include <Qt>
 
 namespace kelmira {
@@ -8,5 +10,11 @@ namespace kelmira {
 inline constexpr Qt::WindowFlags kToolWindowFlags = Qt::Tool | Qt::WindowStaysOnTopHint |
                                                     Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                     Qt::WindowCloseButtonHint;
+
+// Centres a window on its screen; the tool windows do it once, when first shown.
+inline void centreOnScreen(QWidget* w) {
+    if (QScreen* s = w->screen())
+        w->move(s->availableGeometry().center() - w->rect().center());
+}
 
 } // namespace kelmira
