@@ -152,6 +152,7 @@ void TForm1::FormShow() {
         loadSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
         applyWindowColors();
     }
+    m_frameSettings = sceneSettings();
 }
 
 void TForm1::FormResize() {
@@ -319,7 +320,8 @@ SceneSettings TForm1::sceneSettings() const {
 }
 
 void TForm1::RenderFrame() {
-    advanceFrame(m_camera, sceneSettings(), {m_panes[0], m_panes[1], m_panes[2], m_panes[3]});
+    m_frameSettings = sceneSettings();
+    advanceFrame(m_camera, m_frameSettings, {m_panes[0], m_panes[1], m_panes[2], m_panes[3]});
     if (const tDetal* d = m_editor.highlightedRecord()) {
         const CoordTexts t = coordinateTexts(*d);
         m_statusPanels[1]->setText(t.x);

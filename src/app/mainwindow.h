@@ -65,7 +65,8 @@ public:
 
     // What the panes draw from.
     Board& frameBoard() override { return m_editor.board(); }
-    SceneSettings frameSettings() const override { return sceneSettings(); }
+    // Read from the settings window once per tick; all four panes of the tick draw with it.
+    SceneSettings frameSettings() const override { return m_frameSettings; }
     const CameraState& frameCamera() const override { return m_camera; }
     int frameZoom() const override { return zoom(); }
 
@@ -142,6 +143,7 @@ private:
     CameraState m_camera;
     WheelAccumulator m_wheel;
     ViewMode m_viewMode = ViewMode::Standard;
+    SceneSettings m_frameSettings;
     QString m_settingsPath;
     QString m_scratchPath = QStringLiteral("Data/Clear.ini");
     QString m_programFolder;
