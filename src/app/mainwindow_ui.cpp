@@ -350,16 +350,16 @@ void TForm1::buildRightPanel() {
     m_listBox2->setGeometry(8, 20, 209, 140);
     connect(m_listBox2, &QListWidget::currentRowChanged, this,
             [this](int row) { m_editor.setHighlighted(row); });
-    auto* sel = makeButton(gb13, "BitBtn5", QStringLiteral("&Выбрать"), QRect(8, 168, 64, 30));
+    auto* sel = makeButton(gb13, "BitBtn5", QStringLiteral("&Выбрать"), QRect(8, 168, 62, 30));
     sel->setToolTip(QStringLiteral("Выбрать деталь"));
     sel->setIcon(icons::pick());
     connect(sel, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
-    auto* del = makeButton(gb13, "BitBtn7", QStringLiteral("&Удалить"), QRect(76, 168, 64, 30));
+    auto* del = makeButton(gb13, "BitBtn7", QStringLiteral("&Удалить"), QRect(72, 168, 64, 30));
     del->setToolTip(QStringLiteral("Удалить выбранную деталь"));
     del->setIcon(icons::remove());
     connect(del, &QPushButton::clicked, this, &TForm1::N1231Click);
     auto* clr =
-        makeButton(gb13, "BitBtn6", QStringLiteral("&Очистить всё"), QRect(144, 168, 73, 30));
+        makeButton(gb13, "BitBtn6", QStringLiteral("&Очистить всё"), QRect(138, 168, 79, 30));
     clr->setToolTip(QStringLiteral("Очистить список"));
     connect(clr, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
 

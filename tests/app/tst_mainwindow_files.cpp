@@ -86,6 +86,8 @@ private Q_SLOTS:
         QCOMPARE(list->item(1)->text(), QStringLiteral("-Дисплей"));
         QCOMPARE(f->editor().highlighted(), -1);
         QVERIFY(!f->editor().SelDetal());
+        QTest::qWait(200);
+        f->grab().save(QStringLiteral("editor_loaded.png")); // a look, kept beside the test
     }
 
     void screenshotNeedsItsFolder() {
@@ -191,6 +193,43 @@ private Q_SLOTS:
 
         EditorWindows again(folder);
         QCOMPARE(again.form1->palette().color(QPalette::Window), QColor(255, 0, 0));
+    }
+
+    void unwritableSettingsAreReportedAndTheProgramEnds() {
+        const QString folder = m_dir.filePath(QStringLiteral("readonly"));
+        QDir(folder).mkpath(QStringLiteral("Data"));
+        const QString ini = folder + QStringLiteral("/Data/Settings.ini");
+        const QByteArray old("[Form2]\nTrackBar2=4\n");
+        {
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(old);
+        }
+        QFile::setPermissions(folder + QStringLiteral("/Data"),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(ini, QFileDevice::ReadOwner);
+        {
+            EditorWindows w(folder);
+            TForm1* f = w.form1.get();
+            QCOMPARE(w.form2->moveStep(), 4);
+            w.form2->findChild<QSlider*>(QStringLiteral("TrackBar2"))->setValue(1);
+            std::shared_ptr<ModalSeen> error;
+            auto question = answerNextModal([&error](QWidget* box) {
+                error = answerNextModal(press(QMessageBox::Ok));
+                press(QMessageBox::No)(box);
+            });
+            QVERIFY(f->close()); // the program still ends
+            QVERIFY(question->seen);
+            QVERIFY(error && error->seen);
+            QCOMPARE(error->text, QStringLiteral("Unable to write to %1").arg(ini));
+        }
+        QFile::setPermissions(folder + QStringLiteral("/Data"), QFileDevice::ReadOwner |
+                                                                    QFileDevice::WriteOwner |
+                                                                    QFileDevice::ExeOwner);
+        QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
     }
 
     void aboutWindowIsOneWindow() {
