@@ -404,11 +404,17 @@ void TForm1::buildStatusBar() {
     sb->setObjectName(QStringLiteral("StatusBar1"));
     sb->setToolTip(QStringLiteral("Координаты детали"));
     sb->setSizeGripEnabled(true);
+    // The panels were sized for a narrower dialog font than ours: at 10 pixels the caption of
+    // panel 0 fits its 120 pixels.
+    QFont small = sb->font();
+    small.setPixelSize(10);
+    sb->setFont(small);
     for (int i = 0; i < 5; ++i) {
         auto* l = new QLabel;
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setFixedWidth(50);
+        l->setIndent(1); // not the half "x" a framed label indents by
         sb->addWidget(l);
         m_statusPanels[i] = l;
     }
