@@ -8,6 +8,7 @@
 #include "colorvalue.h"
 #include "ini.h"
 #include "panewidget.h"
+#include "scenesettings.h"
 #include "settingsfile.h"
 #include "settingswindow.h"
 
@@ -292,31 +293,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
 }
 
 SceneSettings TForm1::sceneSettings() const {
-    SceneSettings s;
-    if (!m_form2)
-        return s;
-    const TForm2& f = *m_form2;
-    s.stage = f.stageShown();
-    s.presentation = f.presentationMode();
-    s.axisX = f.axisXShown();
-    s.axisY = f.axisYShown();
-    s.axisZ = f.axisZShown();
-    s.planeXY = f.planeXYShown();
-    s.planeYZ = f.planeYZShown();
-    s.planeXZ = f.planeXZShown();
-    auto rgb = [&f](int panel) {
-        const QColor c = f.panelQColor(panel);
-        return Rgb{float(c.redF()), float(c.greenF()), float(c.blueF())};
-    };
-    s.stageColor = rgb(1);
-    s.boardColor = rgb(2);
-    s.axisXColor = rgb(3);
-    s.axisYColor = rgb(4);
-    s.axisZColor = rgb(5);
-    s.background = rgb(6);
-    s.planeColor = rgb(7);
-    s.rotationStep = f.rotationStep();
-    return s;
+    return m_form2 ? sceneSettingsFrom(m_form2->values()) : SceneSettings{};
 }
 
 void TForm1::RenderFrame() {

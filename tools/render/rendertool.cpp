@@ -1,6 +1,5 @@
 #include "rendertool.h"
 
-#include "colorvalue.h"
 #include "editor.h"
 #include "ini.h"
 #include "offscreen.h"
@@ -16,11 +15,6 @@
 namespace kelmira {
 
 namespace {
-
-Rgb rgbOf(qint32 raw) {
-    const QColor c = ColorValue(raw).toQColor();
-    return Rgb{float(c.redF()), float(c.greenF()), float(c.blueF())};
-}
 
 QByteArray writerFormat(ImageFormat f) {
     switch (f) {
@@ -40,27 +34,6 @@ int failWith(QTextStream& err, const QString& message) {
 }
 
 } // namespace
-
-SceneSettings sceneSettingsFrom(const StoredSettings& stored) {
-    SceneSettings s;
-    s.stage = stored.checkBox1;
-    s.presentation = stored.checkBox2;
-    s.axisX = stored.checkBox5;
-    s.axisY = stored.checkBox7;
-    s.axisZ = stored.checkBox6;
-    s.planeXY = stored.checkBox9;
-    s.planeYZ = stored.checkBox8;
-    s.planeXZ = stored.checkBox4;
-    s.stageColor = rgbOf(stored.panels[0]);
-    s.boardColor = rgbOf(stored.panels[1]);
-    s.axisXColor = rgbOf(stored.panels[2]);
-    s.axisYColor = rgbOf(stored.panels[3]);
-    s.axisZColor = rgbOf(stored.panels[4]);
-    s.background = rgbOf(stored.panels[5]);
-    s.planeColor = rgbOf(stored.panels[6]);
-    s.rotationStep = stored.radioButton1 ? 45 : stored.radioButton2 ? 90 : 0;
-    return s;
-}
 
 int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     StoredSettings stored;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "renderoptions.h"
-#include "scene.h"
-#include "settingsfile.h"
+#include "scenesettings.h"
 
 #include <QTextStream>
 
@@ -12,10 +11,6 @@ namespace kelmira {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1; // unreadable project or settings, unwritable image, no GL
 constexpr int kExitUsage = 2;  // the command line itself is wrong
-
-// The scene look the settings window would show for these stored values; system colours
-// resolve through the application's palette, as they do in the editor.
-SceneSettings sceneSettingsFrom(const StoredSettings& stored);
 
 // Loads, renders and writes what the options ask for; messages go to err in Russian, the
 // timing of repeated renders to out. Needs
