@@ -1,6 +1,7 @@
 #include "board.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <optional>
 #include <string>
@@ -69,6 +70,7 @@ Board::Board() : m_grid(new int32_t[kCellTotal]) {
     const size_t positions[kFigureCount] = {49, 33, 49, 49};
     for (int n = 1; n <= kFigureCount; ++n)
         m_figures[n] = parseFigure(onePosition(positions[n - 1]));
+    touch();
 }
 
 void Board::setTimerHooks(std::function<void()> stop, std::function<void()> start) {
@@ -169,13 +171,20 @@ void Board::EraseComponent(int32_t index) {
     eraseStamp(index);
 }
 
+void Board::touch() {
+    static std::atomic<uint64_t> s_revisions{0};
+    m_revision = ++s_revisions;
+}
+
 void Board::eraseStamp(int32_t index) {
+    touch();
     for (int32_t c : m_stamps[size_t(index)].cells)
         if (m_grid[c] == index)
             m_grid[c] = kEmptyCell;
 }
 
 void Board::stamp(const tDetal& d, const FigureMask& footprint) {
+    touch();
     auto& cells = m_stamps[size_t(d.Index)].cells;
     cells.clear();
     forEachCell(d.X, d.Y, d.Z, footprint, [&](int32_t c) {
@@ -197,6 +206,7 @@ void Board::ClearBoard() {
     m_stamps.clear();
     m_list.clear();
     ++m_clearCount;
+    touch();
     if (m_startTimer)
         m_startTimer();
     if (m_cleared)

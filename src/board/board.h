@@ -76,6 +76,10 @@ public:
     // Grows by one at every ClearBoard, so holders of record pointers can tell theirs went stale.
     uint64_t clearCount() const { return m_clearCount; }
 
+    // Changes whenever the grid or a record changes through the board's operations. Drawn from
+    // one counter for all boards, so no two boards, nor two states of one, share a value:
+    // kept geometry can tell from it alone whether it still shows this board.
+    uint64_t revision() const { return m_revision; }
     // Whether d is the record this board keeps at position d.Index.
     bool owns(const tDetal& d) const;
 
@@ -88,6 +92,7 @@ private:
 
     void stamp(const tDetal& d, const FigureMask& footprint);
     void eraseStamp(int32_t index);
+    void touch();
     // Calls f(cellNumber) for every footprint cell of mask at (x, y, z) that lies inside the grid.
     template <typename F>
     static void forEachCell(int64_t x, int64_t y, int64_t z, const FigureMask& mask, F&& f);
@@ -95,6 +100,7 @@ private:
     std::unique_ptr<int32_t[]> m_grid;
     std::vector<Stamp> m_stamps;
     uint64_t m_clearCount = 0;
+    uint64_t m_revision = 0;
     std::array<FigureMask, kFigureCount + 1> m_figures{};
     std::vector<std::unique_ptr<tDetal>> m_list;
     std::function<void()> m_stopTimer, m_startTimer, m_cleared;
