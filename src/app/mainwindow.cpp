@@ -154,6 +154,7 @@ void TForm1::FormShow() {
         applyWindowColors();
     }
     m_frameSettings = sceneSettings();
+    m_geometry.update(m_editor.board(), m_frameSettings);
 }
 
 void TForm1::FormResize() {
@@ -298,6 +299,7 @@ SceneSettings TForm1::sceneSettings() const {
 
 void TForm1::RenderFrame() {
     m_frameSettings = sceneSettings();
+    m_geometry.update(m_editor.board(), m_frameSettings);
     advanceFrame(m_camera, m_frameSettings, {m_panes[0], m_panes[1], m_panes[2], m_panes[3]});
     if (const tDetal* d = m_editor.highlightedRecord()) {
         const CoordTexts t = coordinateTexts(*d);

@@ -63,14 +63,16 @@ public:
     // The settings window's values the renderer reads at every frame.
     SceneSettings sceneSettings() const;
 
-    // What the panes draw from.
-    Board& frameBoard() override { return m_editor.board(); }
+    // What the panes draw from: the scene as the last tick left it.
+    const SceneGeometry& frameScene() const override { return m_geometry; }
     // Read from the settings window once per tick; all four panes of the tick draw with it.
     SceneSettings frameSettings() const override { return m_frameSettings; }
     const CameraState& frameCamera() const override { return m_camera; }
     int frameZoom() const override { return zoom(); }
 
-    // One tick of Timer1: presentation step, the four panes, the coordinate display.
+    // One tick of Timer1: the kept scene brought up to date with the board and the settings,
+    // the presentation step, a repaint of each pane whose picture changed, the coordinate
+    // display.
     void RenderFrame();
 
 Q_SIGNALS:
@@ -144,6 +146,7 @@ private:
     WheelAccumulator m_wheel;
     ViewMode m_viewMode = ViewMode::Standard;
     SceneSettings m_frameSettings;
+    SceneGeometry m_geometry;
     QString m_settingsPath;
     QString m_scratchPath = QStringLiteral("Data/Clear.ini");
     QString m_programFolder;

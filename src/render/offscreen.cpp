@@ -2,6 +2,7 @@
 
 #include "glcanvas.h"
 #include "glpane.h"
+#include "glscene.h"
 #include "models.h"
 #include "recordingcanvas.h"
 #include "viewlayout.h"
@@ -101,6 +102,8 @@ struct OffscreenRenderer::Impl {
     GLuint fbo = 0, colorBuffer = 0, depthBuffer = 0;
     QSize targetSize;
     QuadricId axisQuadric = 0;
+    SceneGeometry geometry;
+    GlSceneBuffers buffers;
 
     bool createQt();
     bool createEgl();
@@ -206,6 +209,16 @@ void OffscreenRenderer::Impl::finishSetUp() {
     version = QString::fromLatin1(v ? v : "");
     GlCanvas canvas;
     axisQuadric = canvas.newQuadric();
+    if (backend == Backend::Qt) {
+        QOpenGLContext* ctx = context.get();
+        buffers.initialize(
+            [ctx](const char* n) { return reinterpret_cast<void*>(ctx->getProcAddress(n)); });
+    } else {
+#ifdef KELMIRA_HAVE_EGL
+        buffers.initialize(
+            [](const char* n) { return reinterpret_cast<void*>(eglGetProcAddress(n)); });
+#endif
+    }
     error.clear();
 }
 
@@ -308,6 +321,7 @@ OffscreenRenderer::~OffscreenRenderer() {
         return;
     GlCanvas canvas;
     canvas.deleteQuadric(d->axisQuadric);
+    d->buffers.release();
     d->releaseTarget();
     d->doneCurrent();
 #ifdef KELMIRA_HAVE_EGL
@@ -329,7 +343,11 @@ QString OffscreenRenderer::glVersion() const {
     return d->version;
 }
 
-QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& in) {
+const SceneGeometry& OffscreenRenderer::geometry() const {
+    return d->geometry;
+}
+
+QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& in, Path path) {
     if (!isValid() || !d->makeCurrent())
         return {};
     QImage image;
@@ -337,8 +355,13 @@ QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& 
         // The width the previous frame of an on-screen pane leaves for the plane grids.
         glLineWidth(0.5f);
         beginPane(sizePx.width(), sizePx.height(), in.settings.background);
-        GlCanvas canvas;
-        drawPaneContents(canvas, pane, in, d->axisQuadric);
+        if (path == Path::Kept) {
+            d->geometry.update(in.board, in.settings);
+            d->buffers.drawPane(pane, d->geometry, in.camera, in.zoom);
+        } else {
+            GlCanvas canvas;
+            drawPaneContents(canvas, pane, in, d->axisQuadric);
+        }
         image = d->readBack(sizePx);
     }
     d->doneCurrent();
@@ -346,7 +369,7 @@ QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& 
 }
 
 QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, bool captions,
-                                      QColor windowColor) {
+                                      QColor windowColor, Path path) {
     if (!isValid() || panelSize.isEmpty())
         return {};
     QImage sheet(panelSize, QImage::Format_RGB32);
@@ -365,7 +388,7 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
         const QRect paneRect = boxRect.adjusted(kFrame, kCaptionHeight, -kFrame, -kFrame);
         if (!paneRect.isValid())
             continue;
-        const QImage image = renderPane(pane, paneRect.size(), in);
+        const QImage image = renderPane(pane, paneRect.size(), in, path);
         if (image.isNull())
             continue;
         painter.drawImage(paneRect.topLeft(), image);

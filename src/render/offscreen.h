@@ -2,6 +2,7 @@
 
 #include "renderer.h"
 #include "scene.h"
+#include "scenegeometry.h"
 
 #include <QImage>
 #include <QSize>
@@ -20,7 +21,7 @@ namespace kelmira {
 // current (the EGL backend). Every render* call makes the renderer's context current and
 // leaves none current on return.
 class OffscreenRenderer {
-  public:
+public:
     enum class Backend { None, Qt, Egl };
 
     // Auto: Qt when a QGuiApplication exists and its platform gives a context, EGL otherwise.
@@ -37,20 +38,27 @@ class OffscreenRenderer {
     // GL_VERSION of the context, for diagnostics.
     QString glVersion() const;
 
+    // How a pane is drawn: from the kept scene, as the editor's panes draw it, or call by call
+    // in immediate mode with GLU quadrics, the reference the kept scene is measured against.
+    enum class Path { Kept, Immediate };
+
     // One pane at sizePx device pixels, as the pane widget draws it after its first frame
     // (the plane grids at the 0.5 width a frame leaves behind). A null image on failure.
-    QImage renderPane(Pane pane, QSize sizePx, const FrameInput& in);
+    QImage renderPane(Pane pane, QSize sizePx, const FrameInput& in, Path path = Path::Kept);
 
     // The standard 2x2 arrangement of a Panel6 of panelSize: each pane in its group box, with
     // the group-box captions when asked for; the margins show the window colour.
     QImage renderSheet(QSize panelSize, const FrameInput& in, bool captions = true,
-                       QColor windowColor = QColor(240, 240, 240));
+                       QColor windowColor = QColor(240, 240, 240), Path path = Path::Kept);
+
+    // The scene the Kept path draws from, brought up to date by every render call.
+    const SceneGeometry& geometry() const;
 
     // One component model, centred and fitted into a small picture for menus, on the panes'
     // default black (the wires are white).
     QImage renderModelIcon(int32_t kind, QSize sizePx, const Rgb& background = Rgb{});
 
-  private:
+private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

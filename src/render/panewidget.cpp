@@ -1,6 +1,5 @@
 #include "panewidget.h"
 
-#include "glcanvas.h"
 #include "glpane.h"
 
 #include <QMouseEvent>
@@ -18,7 +17,7 @@ PaneWidget::PaneWidget(Pane pane, QWidget* parent) : QOpenGLWidget(parent), m_pa
 
 PaneWidget::~PaneWidget() {
     // The base class destroys the context after this part of the object is gone: release the
-    // quadric now and make sure the context's signal no longer reaches us.
+    // buffers now and make sure the context's signal no longer reaches us.
     if (QOpenGLContext* ctx = context()) {
         disconnect(ctx, &QOpenGLContext::aboutToBeDestroyed, this, &PaneWidget::releaseGL);
         releaseGL();
@@ -40,38 +39,66 @@ QSurfaceFormat PaneWidget::paneFormat() {
 }
 
 void PaneWidget::initializeGL() {
-    // A re-parented QOpenGLWidget gets a new context: the quadric of the old one goes with it.
+    // A re-parented QOpenGLWidget gets a new context: the buffers of the old one go with it,
+    // and the new one starts with none uploaded.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &PaneWidget::releaseGL,
             Qt::UniqueConnection);
-    GlCanvas canvas;
-    m_axisQuadric = canvas.newQuadric();
+    QOpenGLContext* ctx = context();
+    m_buffers.initialize(
+        [ctx](const char* name) { return reinterpret_cast<void*>(ctx->getProcAddress(name)); });
+    m_drawn = false;
 }
 
 void PaneWidget::releaseGL() {
-    if (!m_axisQuadric)
+    if (!m_buffers.usesBufferObjects())
         return;
-    // A GLU quadric holds no GL objects, but it belongs to this context's life.
     makeCurrent();
-    GlCanvas canvas;
-    canvas.deleteQuadric(m_axisQuadric);
-    m_axisQuadric = 0;
+    m_buffers.release();
     doneCurrent();
 }
 
-void PaneWidget::paintGL() {
+PaneFrameKey PaneWidget::currentKey() const {
+    PaneFrameKey key;
     const qreal dpr = devicePixelRatioF();
-    const int w = static_cast<int>(std::lround(width() * dpr));
-    const int h = static_cast<int>(std::lround(height() * dpr));
+    key.width = static_cast<int>(std::lround(width() * dpr));
+    key.height = static_cast<int>(std::lround(height() * dpr));
+    if (!m_source)
+        return key;
+    key.scene = m_source->frameScene().paneVersion(m_pane);
+    key.background = m_source->frameSettings().background;
+    if (m_pane == Pane::ThreeD) {
+        const CameraState& cam = m_source->frameCamera();
+        key.yaw = cam.CameraYaw;
+        key.pitch = cam.CameraPitch;
+        key.panX = cam.CameraPanX;
+        key.panY = cam.CameraPanY;
+        key.zoom = m_source->frameZoom();
+    }
+    return key;
+}
+
+bool PaneWidget::needsRepaint() const {
+    return !m_drawn || currentKey() != m_drawnKey;
+}
+
+void PaneWidget::paintGL() {
+    const PaneFrameKey key = currentKey();
     if (!m_source) {
-        beginPane(w, h, Rgb{});
+        beginPane(key.width, key.height, Rgb{});
         return;
     }
-    const SceneSettings settings = m_source->frameSettings();
-    beginPane(w, h, settings.background);
-    GlCanvas canvas;
-    const FrameInput in{m_source->frameBoard(), settings, m_source->frameCamera(),
-                        m_source->frameZoom()};
-    drawPaneContents(canvas, m_pane, in, m_axisQuadric);
+    beginPane(key.width, key.height, key.background);
+    m_buffers.drawPane(m_pane, m_source->frameScene(), m_source->frameCamera(),
+                       m_source->frameZoom());
+    m_drawnKey = key;
+    m_drawn = true;
+    ++m_paintCount;
+}
+
+void PaneWidget::showEvent(QShowEvent* e) {
+    QOpenGLWidget::showEvent(e);
+    if (needsRepaint())
+        update();
 }
 
 MouseButton mouseButtonFromQt(Qt::MouseButton b) {
@@ -104,7 +131,7 @@ void advanceFrame(CameraState& cam, const SceneSettings& settings,
                   std::initializer_list<PaneWidget*> panes) {
     presentationStep(cam, settings.presentation);
     for (PaneWidget* p : panes)
-        if (p)
+        if (p && p->needsRepaint())
             p->update();
 }
 

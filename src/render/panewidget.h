@@ -1,9 +1,10 @@
 #pragma once
 
 #include "camera.h"
-#include "canvas.h"
+#include "glscene.h"
 #include "renderer.h"
 #include "scene.h"
+#include "scenegeometry.h"
 
 #include <QOpenGLWidget>
 
@@ -11,27 +12,37 @@
 
 namespace kelmira {
 
-class Board;
-
-// What a pane draws from; the main window implements it over its board, Form2's controls,
-// its CameraState and TrackBar1. Asked at every paint, so changes show at the next frame.
+// What a pane draws from; the main window implements it over the scene it keeps up to date at
+// every tick, Form2's controls, its CameraState and TrackBar1.
 class FrameSource {
-  public:
+public:
     virtual ~FrameSource() = default;
-    virtual Board& frameBoard() = 0;
+    virtual const SceneGeometry& frameScene() const = 0;
     virtual SceneSettings frameSettings() const = 0;
     virtual const CameraState& frameCamera() const = 0;
     virtual int frameZoom() const = 0;
 };
 
-// One view pane: a GL surface of its own (depth buffer 24, compatibility profile) that
-// draws its pane of the scene from the frame source at every paint. The 3D pane's mouse
-// events come out as signals for the main window's Pnl2MouseDown/Move/Up; the wheel is left
-// to the parent so that the main window sees it wherever the cursor is.
+// Everything a pane's picture depends on. Equal keys give equal pictures, so a pane whose key
+// has not changed since it was last drawn is not drawn again.
+struct PaneFrameKey {
+    uint64_t scene = 0; // SceneGeometry::paneVersion
+    Rgb background;
+    int width = 0, height = 0; // device pixels
+    // 3D pane only; zero in the others.
+    double yaw = 0, pitch = 0, panX = 0, panY = 0;
+    int zoom = 0;
+    bool operator==(const PaneFrameKey&) const = default;
+};
+
+// One view pane: a GL surface of its own (depth buffer 24, compatibility profile) that draws
+// its pane of the kept scene, and only when something it shows has changed. The 3D pane's
+// mouse events come out as signals for the main window's Pnl2MouseDown/Move/Up; the wheel is
+// left to the parent so that the main window sees it wherever the cursor is.
 class PaneWidget : public QOpenGLWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit PaneWidget(Pane pane, QWidget* parent = nullptr);
     ~PaneWidget() override;
 
@@ -42,30 +53,42 @@ class PaneWidget : public QOpenGLWidget {
     // The surface format every pane asks for.
     static QSurfaceFormat paneFormat();
 
-  Q_SIGNALS:
+    // What the pane would show if drawn now.
+    PaneFrameKey currentKey() const;
+    // Whether the picture on screen is older than what the source now holds.
+    bool needsRepaint() const;
+    // Frames drawn so far (paintGL calls that drew the scene).
+    int paintCount() const { return m_paintCount; }
+
+Q_SIGNALS:
     // Positions in the pane's own (logical) pixels, y downwards.
     void mousePressed(kelmira::MouseButton button, int x, int y);
     void mouseMoved(int x, int y);
     void mouseReleased(kelmira::MouseButton button, int x, int y);
 
-  protected:
+protected:
     void initializeGL() override;
     void paintGL() override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // A pane is not drawn while hidden; shown again, it catches up at once.
+    void showEvent(QShowEvent* e) override;
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void releaseGL();
 
-  private:
+private:
     Pane m_pane;
     FrameSource* m_source = nullptr;
-    QuadricId m_axisQuadric = 0;
+    GlSceneBuffers m_buffers;
+    PaneFrameKey m_drawnKey;
+    bool m_drawn = false;
+    int m_paintCount = 0;
 };
 
 // The non-GL part of one Timer1 tick: the presentation step of the 3D camera, then a repaint
-// request to every pane (each draws from the source at its next paint).
+// request to every pane whose picture is out of date.
 void advanceFrame(CameraState& cam, const SceneSettings& settings,
                   std::initializer_list<PaneWidget*> panes);
 

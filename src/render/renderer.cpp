@@ -97,29 +97,31 @@ void drawAxis(Canvas& c, Axis ax, const Rgb& rgb, QuadricId q) {
 
 std::atomic<bool> g_reportedMissingRecord{false};
 
-// One occupied cell; false when the cell names no record.
-bool drawCell(Canvas& c, Board& board, int32_t cellNo, int32_t index, int rotationStep,
-              ModelDrawer drawer) {
+// The record of an occupied cell; nullptr (reported once) when the cell names none.
+tDetal* recordOfCell(Board& board, int32_t cellNo, int32_t index) {
     tDetal* d = board.detal(index);
-    if (!d) {
-        if (!g_reportedMissingRecord.exchange(true))
-            std::fprintf(stderr,
-                         "kelmira: grid cell %d holds %d, which names no placed component; "
-                         "such cells are not drawn\n",
-                         cellNo, index);
-        return false;
-    }
-    const int x = cellNo / (kGridSize * kGridSize) + 1;
-    const int y = cellNo / kGridSize % kGridSize + 1;
-    const int z = cellNo % kGridSize + 1;
+    if (!d && !g_reportedMissingRecord.exchange(true))
+        std::fprintf(stderr,
+                     "kelmira: grid cell %d holds %d, which names no placed component; "
+                     "such cells are not drawn\n",
+                     cellNo, index);
+    return d;
+}
+
+DrawnCell drawnCell(int32_t cellNo, tDetal& d, int rotationStep) {
+    return DrawnCell{cellNo / (kGridSize * kGridSize) + 1, cellNo / kGridSize % kGridSize + 1,
+                     cellNo % kGridSize + 1, foldRotation(d.Rot, rotationStep), d.Kind};
+}
+
+void drawCell(Canvas& c, const DrawnCell& cell, ModelDrawer drawer) {
     c.pushMatrix();
-    c.translate(kCellSpacing * static_cast<float>(x), kCellSpacing * static_cast<float>(y),
-                kCellSpacing * static_cast<float>(z));
-    if (const std::optional<int> angle = foldRotation(d->Rot, rotationStep))
-        c.rotate(static_cast<float>(*angle), 0, 1, 0);
-    (drawer ? drawer : &drawModel)(c, d->Kind);
+    c.translate(kCellSpacing * static_cast<float>(cell.x),
+                kCellSpacing * static_cast<float>(cell.y),
+                kCellSpacing * static_cast<float>(cell.z));
+    if (cell.angle)
+        c.rotate(static_cast<float>(*cell.angle), 0, 1, 0);
+    (drawer ? drawer : &drawModel)(c, cell.kind);
     c.popMatrix();
-    return true;
 }
 
 } // namespace
@@ -167,58 +169,62 @@ void applyPaneCamera(Canvas& c, Pane pane, const CameraState& cam, int zoom) {
     }
 }
 
-void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s) {
-    auto grid = [&c](auto line) {
-        for (int i = -10; i <= 10; ++i) {
-            c.begin(Canvas::Primitive::Lines);
-            line(static_cast<float>(i));
-            c.end();
-        }
-    };
-    auto xz = [&] {
-        grid([&c](float i) {
-            segment(c, -10, i, 0, 10, i, 0);
-            segment(c, i, -10, 0, i, 10, 0);
-        });
-    };
-    auto yz = [&] {
-        grid([&c](float i) {
-            segment(c, 0, -10, i, 0, 10, i);
-            segment(c, 0, i, -10, 0, i, 10);
-        });
-    };
-    auto xy = [&] {
-        grid([&c](float i) {
-            segment(c, -10, 0.5f, i, 10, 0.5f, i);
-            segment(c, i, 0.5f, -10, i, 0.5f, 10);
-        });
-    };
+PanePlanes planesOfPane(Pane pane) {
     switch (pane) {
     case Pane::Front:
-        if (s.planeXZ)
-            xz();
-        break;
+        return {{Plane::XZ}, 1};
     case Pane::Side:
-        if (s.planeYZ)
-            yz();
-        break;
+        return {{Plane::YZ}, 1};
     case Pane::Top:
-        if (s.planeXY)
-            xy();
-        break;
+        return {{Plane::XY}, 1};
     case Pane::ThreeD:
-        if (s.planeXZ)
-            xz();
-        if (s.planeXY)
-            xy();
-        if (s.planeYZ)
-            yz();
         break;
+    }
+    return {{Plane::XZ, Plane::XY, Plane::YZ}, 3};
+}
+
+bool planeShown(Plane plane, const SceneSettings& s) {
+    switch (plane) {
+    case Plane::XZ:
+        return s.planeXZ;
+    case Plane::XY:
+        return s.planeXY;
+    case Plane::YZ:
+        break;
+    }
+    return s.planeYZ;
+}
+
+void drawPlaneGrid(Canvas& c, Plane plane) {
+    for (int n = -10; n <= 10; ++n) {
+        const auto i = static_cast<float>(n);
+        c.begin(Canvas::Primitive::Lines);
+        switch (plane) {
+        case Plane::XZ:
+            segment(c, -10, i, 0, 10, i, 0);
+            segment(c, i, -10, 0, i, 10, 0);
+            break;
+        case Plane::YZ:
+            segment(c, 0, -10, i, 0, 10, i);
+            segment(c, 0, i, -10, 0, i, 10);
+            break;
+        case Plane::XY:
+            segment(c, -10, 0.5f, i, 10, 0.5f, i);
+            segment(c, i, 0.5f, -10, i, 0.5f, 10);
+            break;
+        }
+        c.end();
     }
 }
 
-void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& board,
-               ModelDrawer drawer) {
+void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s) {
+    const PanePlanes p = planesOfPane(pane);
+    for (int n = 0; n < p.count; ++n)
+        if (planeShown(p.planes[n], s))
+            drawPlaneGrid(c, p.planes[n]);
+}
+
+void drawFixedScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric) {
     color(c, s.boardColor);
     solidBox(c, kBoardBox);
     color(c, s.stageColor);
@@ -240,7 +246,11 @@ void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& 
         drawAxis(c, Axis::Y, s.axisZColor, axisQuadric);
     if (s.axisY)
         drawAxis(c, Axis::Z, s.axisYColor, axisQuadric);
+}
 
+void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& board,
+               ModelDrawer drawer) {
+    drawFixedScene(c, s, axisQuadric);
     c.lineWidth(1);
     c.translate(-8, -1, -8);
     drawPlacedComponents(c, board, s.rotationStep, drawer);
@@ -256,17 +266,26 @@ void drawPaneContents(Canvas& c, Pane pane, const FrameInput& in, QuadricId axis
     drawScene(c, in.settings, axisQuadric, in.board, drawer);
 }
 
-ComponentPassStats drawPlacedComponents(Canvas& c, Board& board, int rotationStep,
-                                        ModelDrawer drawer) {
+ComponentPassStats forEachDrawnCell(Board& board, int rotationStep,
+                                    const std::function<void(const DrawnCell&)>& visit) {
     ComponentPassStats stats;
     const int32_t* grid = board.gridData();
     for (int32_t cellNo : board.occupiedCells()) {
-        if (drawCell(c, board, cellNo, grid[cellNo], rotationStep, drawer))
-            ++stats.drawn;
-        else
+        tDetal* d = recordOfCell(board, cellNo, grid[cellNo]);
+        if (!d) {
             ++stats.skipped;
+            continue;
+        }
+        visit(drawnCell(cellNo, *d, rotationStep));
+        ++stats.drawn;
     }
     return stats;
+}
+
+ComponentPassStats drawPlacedComponents(Canvas& c, Board& board, int rotationStep,
+                                        ModelDrawer drawer) {
+    return forEachDrawnCell(board, rotationStep,
+                            [&](const DrawnCell& cell) { drawCell(c, cell, drawer); });
 }
 
 ComponentPassStats drawPlacedComponentsSweep(Canvas& c, Board& board, int rotationStep,
@@ -277,10 +296,13 @@ ComponentPassStats drawPlacedComponentsSweep(Canvas& c, Board& board, int rotati
     for (int32_t cellNo = 0; cellNo < cells; ++cellNo) {
         if (grid[cellNo] == kEmptyCell)
             continue;
-        if (drawCell(c, board, cellNo, grid[cellNo], rotationStep, drawer))
-            ++stats.drawn;
-        else
+        tDetal* d = recordOfCell(board, cellNo, grid[cellNo]);
+        if (!d) {
             ++stats.skipped;
+            continue;
+        }
+        drawCell(c, drawnCell(cellNo, *d, rotationStep), drawer);
+        ++stats.drawn;
     }
     return stats;
 }

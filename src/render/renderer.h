@@ -5,6 +5,7 @@
 #include "scene.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace kelmira {
@@ -39,6 +40,21 @@ void drawPaneContents(Canvas& c, Pane pane, const FrameInput& in, QuadricId axis
 // The pane's reference planes that are switched on, at the line width left from the last frame.
 void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s);
 
+// The three reference planes; a pane draws the ones it shows in the order planesOfPane gives.
+enum class Plane { XZ, XY, YZ };
+struct PanePlanes {
+    Plane planes[3];
+    int count = 0;
+};
+// The planes a pane draws when their check boxes are on, in drawing order.
+PanePlanes planesOfPane(Pane pane);
+bool planeShown(Plane plane, const SceneSettings& s);
+// One plane's 21 + 21 lines in the current colour and line width.
+void drawPlaneGrid(Canvas& c, Plane plane);
+
+// Board, stage, outlines and axes: the part of the scene the board's content does not touch.
+void drawFixedScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric);
+
 // Board, stage, outlines, axes and the placed components, in scene units.
 void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& board,
                ModelDrawer drawer = nullptr);
@@ -53,6 +69,19 @@ struct ComponentPassStats {
 // footprints. A cell without a record is skipped; the first one is reported on stderr.
 ComponentPassStats drawPlacedComponents(Canvas& c, Board& board, int rotationStep,
                                         ModelDrawer drawer = nullptr);
+
+// One occupied cell the component pass draws: its grid coordinates, the turn its record's
+// folded Rot gives (none: drawn unturned) and the kind whose model goes there.
+struct DrawnCell {
+    int x, y, z;
+    std::optional<int> angle;
+    int32_t kind;
+};
+
+// The component pass without the drawing: visits the drawn cells in storage order, folding
+// each record's Rot as drawing does. Cells without a record are skipped and counted.
+ComponentPassStats forEachDrawnCell(Board& board, int rotationStep,
+                                    const std::function<void(const DrawnCell&)>& visit);
 
 // The same pass by testing all 150^3 cells: the reference for tests and benchmarks.
 ComponentPassStats drawPlacedComponentsSweep(Canvas& c, Board& board, int rotationStep,

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -63,7 +65,11 @@ inline std::function<void(QWidget*)> press(QMessageBox::StandardButton which) {
     };
 }
 
-// Types a name into a non-native file dialog and accepts it (nullptr name: cancel).
+// Types a name into a non-native file dialog, as a user would, and accepts it (accept false:
+// cancel). The name goes into the dialog's name field in the name's own folder. A row left
+// selected in the file list would win over the typed name (the dialog would open that folder
+// and stay up), so the list's selection is cleared first. A dialog still up after the accept
+// is rejected, so that a test fails on it rather than waiting forever.
 inline std::function<void(QWidget*)> fileDialogAnswer(const QString& name, bool accept = true) {
     return [name, accept](QWidget* w) {
         auto* d = qobject_cast<QFileDialog*>(w);
@@ -76,8 +82,20 @@ inline std::function<void(QWidget*)> fileDialogAnswer(const QString& name, bool 
             d->reject();
             return;
         }
-        d->selectFile(name);
+        const QFileInfo info(name);
+        d->setDirectory(info.absolutePath());
+        auto* field = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        for (auto* view : d->findChildren<QAbstractItemView*>())
+            view->clearSelection();
+        if (field)
+            field->setText(info.fileName());
+        else
+            d->selectFile(name);
+        for (auto* view : d->findChildren<QAbstractItemView*>())
+            view->clearSelection();
         // The dialog's own accept path: as if the user pressed its Save / Open button.
         QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+        if (d->isVisible())
+            d->reject();
     };
 }

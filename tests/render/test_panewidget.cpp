@@ -14,14 +14,19 @@ Q_DECLARE_METATYPE(kelmira::MouseButton)
 namespace {
 
 class Source : public FrameSource {
-  public:
+public:
     Board board;
     SceneSettings settings;
     CameraState camera;
     int zoom = kZoomStart;
     int asked = 0;
+    mutable SceneGeometry geometry;
 
-    Board& frameBoard() override { return board; }
+    // As the main window's tick would, before the pane reads it.
+    const SceneGeometry& frameScene() const override {
+        geometry.update(const_cast<Board&>(board), settings);
+        return geometry;
+    }
     SceneSettings frameSettings() const override {
         ++const_cast<Source*>(this)->asked;
         return settings;
@@ -39,7 +44,7 @@ QColor toColor(const Rgb& c) {
 class TestPaneWidget : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void drawsItsPaneInDevicePixels();
     void followsTheSourceAtTheNextPaint();
     void survivesReparenting();

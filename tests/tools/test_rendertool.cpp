@@ -67,7 +67,10 @@ class Source : public FrameSource {
 public:
     Source(Board& b, const SceneSettings& s, const CameraState& c, int z)
         : m_board(b), m_settings(s), m_camera(c), m_zoom(z) {}
-    Board& frameBoard() override { return m_board; }
+    const SceneGeometry& frameScene() const override {
+        m_geometry.update(m_board, m_settings);
+        return m_geometry;
+    }
     SceneSettings frameSettings() const override { return m_settings; }
     const CameraState& frameCamera() const override { return m_camera; }
     int frameZoom() const override { return m_zoom; }
@@ -77,6 +80,7 @@ private:
     SceneSettings m_settings;
     CameraState m_camera;
     int m_zoom;
+    mutable SceneGeometry m_geometry;
 };
 
 } // namespace

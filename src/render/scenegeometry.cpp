@@ -1,0 +1,120 @@
+#include "scenegeometry.h"
+
+#include "board.h"
+#include "models.h"
+
+#include <atomic>
+
+namespace kelmira {
+
+namespace {
+
+std::atomic<uint64_t> g_versions{0};
+
+bool fixedSceneDiffers(const SceneSettings& a, const SceneSettings& b) {
+    return a.stage != b.stage || a.axisX != b.axisX || a.axisY != b.axisY || a.axisZ != b.axisZ ||
+           a.stageColor != b.stageColor || a.boardColor != b.boardColor ||
+           a.axisXColor != b.axisXColor || a.axisYColor != b.axisYColor ||
+           a.axisZColor != b.axisZColor;
+}
+
+Mesh fixedSceneMesh(const SceneSettings& s) {
+    MeshCanvas c;
+    const QuadricId q = c.newQuadric();
+    drawFixedScene(c, s, q);
+    c.deleteQuadric(q);
+    return c.take();
+}
+
+Mesh gridMesh(Plane plane, const SceneSettings& s) {
+    if (!planeShown(plane, s))
+        return {};
+    // Width 0: the grids take whatever width the pane's previous frame left.
+    MeshCanvas c(0);
+    c.color(s.planeColor.r, s.planeColor.g, s.planeColor.b);
+    drawPlaneGrid(c, plane);
+    return c.take();
+}
+
+} // namespace
+
+SceneGeometry::Part SceneGeometry::gridPart(Plane plane) {
+    switch (plane) {
+    case Plane::XZ:
+        return Part::GridXZ;
+    case Plane::XY:
+        return Part::GridXY;
+    case Plane::YZ:
+        break;
+    }
+    return Part::GridYZ;
+}
+
+const Mesh& SceneGeometry::modelMesh(int32_t kind) {
+    // Models take no arguments and keep no state, so one tessellation serves every cell.
+    static const std::array<Mesh, 35> kModels = [] {
+        std::array<Mesh, 35> models;
+        for (int32_t k = 0; k < 35; ++k) {
+            if (!modelForKind(k))
+                continue;
+            MeshCanvas c(1); // a model starts at line width 1
+            drawModel(c, k);
+            models[std::size_t(k)] = c.take();
+        }
+        return models;
+    }();
+    static const Mesh kNone;
+    return kind >= 0 && kind < 35 ? kModels[std::size_t(kind)] : kNone;
+}
+
+void SceneGeometry::rebuild(Part p, Mesh mesh) {
+    m_parts[index(p)].mesh = std::move(mesh);
+    m_parts[index(p)].version = ++g_versions;
+}
+
+bool SceneGeometry::update(Board& board, const SceneSettings& s) {
+    bool changed = false;
+    if (!m_built || fixedSceneDiffers(m_settings, s)) {
+        rebuild(Part::Fixed, fixedSceneMesh(s));
+        changed = true;
+    }
+    const bool gridColour = !m_built || m_settings.planeColor != s.planeColor;
+    for (Plane plane : {Plane::XZ, Plane::XY, Plane::YZ})
+        if (gridColour || planeShown(plane, m_settings) != planeShown(plane, s)) {
+            rebuild(gridPart(plane), gridMesh(plane, s));
+            changed = true;
+        }
+    if (!m_built || board.revision() != m_boardRevision ||
+        m_settings.rotationStep != s.rotationStep) {
+        MeshCanvas c(1);
+        m_pass = forEachDrawnCell(board, s.rotationStep, [&c](const DrawnCell& cell) {
+            const Mesh& model = modelMesh(cell.kind);
+            if (model.empty())
+                return;
+            Matrix4f at;
+            at.translate(kCellSpacing * static_cast<float>(cell.x),
+                         kCellSpacing * static_cast<float>(cell.y),
+                         kCellSpacing * static_cast<float>(cell.z));
+            if (cell.angle)
+                at.rotate(static_cast<float>(*cell.angle), 0, 1, 0);
+            c.append(model, at);
+        });
+        rebuild(Part::Components, c.take());
+        m_boardRevision = board.revision();
+        changed = true;
+    }
+    m_settings = s;
+    m_built = true;
+    return changed;
+}
+
+uint64_t SceneGeometry::paneVersion(Pane pane) const {
+    // Versions only grow, so the sum changes whenever one of them does.
+    uint64_t v = version(Part::Fixed) + version(Part::Components);
+    const PanePlanes planes = planesOfPane(pane);
+    for (int n = 0; n < planes.count; ++n)
+        v += version(gridPart(planes.planes[n]));
+    return v;
+}
+
+} // namespace kelmira
