@@ -4,7 +4,23 @@
 #include "settingswindow.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QIcon>
 #include <QSurfaceFormat>
+
+namespace {
+
+// The PNG sizes rendered from resources/kelmira.svg when the program is built.
+QIcon programIcon() {
+    QIcon icon;
+    QDirIterator it(QStringLiteral(":/kelmira/icon"), {QStringLiteral("*.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        icon.addFile(it.next());
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // The window that holds the panes composes them with a context of the panes' own kind.
@@ -12,6 +28,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));
+    // The application icon is the icon of every window that sets none of its own (the main,
+    // settings and about windows) and of their task bar entries; the desktop file name lets the
+    // desktop match the windows to the installed menu entry.
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelmira"));
 
     // Creation order: the main window, then the settings window, then the about window.
     kelmira::TForm1 form1;
