@@ -117,9 +117,8 @@ void Editor::SelectFirst() {
 
 std::vector<int32_t> Editor::recordsKeptByDelete() const {
     const int32_t n = m_board.count();
-    // The rebuild stops after clearing when the board held at most one component.
-    if (n <= 1)
-        return {};
+    // Even the only component is written when nothing is highlighted; it is the delete that
+    // places nothing again when the board held one component.
     const tDetal* removed = highlightedRecord();
     std::vector<int32_t> kept;
     kept.reserve(size_t(n));

@@ -72,8 +72,9 @@ public:
     // After a delete's rebuild: highlight the first entry and select the first record.
     void SelectFirst();
 
-    // The record positions a delete keeps: all but the one named by the highlighted entry
-    // (all when nothing is highlighted, none when the board holds one component).
+    // The record positions a delete writes to its scratch file: all but the one named by the
+    // highlighted entry (all when nothing is highlighted). With one component on the board the
+    // delete places none of them again.
     std::vector<int32_t> recordsKeptByDelete() const;
 
 private:

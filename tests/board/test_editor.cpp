@@ -37,7 +37,7 @@ void deleteHighlighted(Editor& e) {
 class TestEditor : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void addSensorOnEmptyBoard();
     void addUsesSelectedFigure();
     void move_data();
@@ -266,7 +266,7 @@ void TestEditor::recordsKeptByDelete_data() {
     QTest::addColumn<QList<int>>("kept");
     QTest::newRow("empty board") << 0 << -1 << QList<int>{};
     QTest::newRow("single, highlighted") << 1 << 0 << QList<int>{};
-    QTest::newRow("single, nothing highlighted") << 1 << -1 << QList<int>{};
+    QTest::newRow("single, nothing highlighted") << 1 << -1 << QList{0};
     QTest::newRow("middle of three") << 3 << 1 << QList{0, 2};
     QTest::newRow("three, nothing highlighted") << 3 << -1 << QList{0, 1, 2};
     QTest::newRow("last of two") << 2 << 1 << QList{0};

@@ -21,7 +21,7 @@ const StoredRecord kWire{100, 7, 9, 1, 34, 5};
 
 class TestDeleteCommand : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void init();
     void rebuildsTheOthers_data();
     void rebuildsTheOthers();
@@ -29,7 +29,7 @@ class TestDeleteCommand : public QObject {
     void unwritableScratchLosesNothing();
     void unreadableScratchLosesNothing();
 
-  private:
+private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString scratch() const { return m_dir->filePath(QStringLiteral("Data/Clear.ini")); }
 };
@@ -57,7 +57,11 @@ void TestDeleteCommand::rebuildsTheOthers_data() {
         << 3 << 2 << QStringList{sensor, led} << encodeRecords({kSensor, kLed});
     QTest::newRow("nothing highlighted keeps all")
         << 3 << -1 << QStringList{sensor, led, wire} << encodeRecords({kSensor, kLed, kWire});
-    QTest::newRow("the only component") << 1 << -1 << QStringList{} << QByteArray("0\r\n");
+    // The only component goes whatever is highlighted; the file still lists what was kept.
+    QTest::newRow("the only component, highlighted")
+        << 1 << 0 << QStringList{} << QByteArray("0\r\n");
+    QTest::newRow("the only component, nothing highlighted")
+        << 1 << -1 << QStringList{} << encodeRecords({kSensor});
     QTest::newRow("empty board") << 0 << -1 << QStringList{} << QByteArray("0\r\n");
 }
 
