@@ -1,6 +1,7 @@
 #include "aboutwindow.h"
 #include "mainwindow.h"
 #include "panewidget.h"
+#include "russian.h"
 #include "settingswindow.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     // desktop match the windows to the installed menu entry.
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("kelmira"));
+    kelmira::installRussian(app);
 
     // Creation order: the main window, then the settings window, then the about window.
     kelmira::TForm1 form1;

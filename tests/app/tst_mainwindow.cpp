@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "modalhelper.h"
 #include "panewidget.h"
+#include "russian.h"
 #include "settingswindow.h"
 
 #include <QAction>
@@ -14,12 +15,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 #include <QWheelEvent>
 
 #include <memory>
@@ -30,6 +34,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    QTranslator* m_russian = nullptr;
 
     template <typename T> static T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(QLatin1String(name));
@@ -44,6 +49,9 @@ class TestMainWindow : public QObject {
     }
 
 private Q_SLOTS:
+    // As the program starts.
+    void initTestCase() { m_russian = installRussian(*qApp); }
+
     void startupState() {
         EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
@@ -221,6 +229,53 @@ private Q_SLOTS:
         QCOMPARE(cancel->text, QStringLiteral("Сохранить файл перед выходом?"));
         QCOMPARE(cancel->defaultButton, int(QMessageBox::Cancel));
         QVERIFY(f->isVisible());
+    }
+
+    // CTest runs this under LANG=C: Qt's own texts are Russian all the same, and the questions
+    // keep their Russian buttons even when the translation file is missing.
+    void qtTextsRussianOnAnyMachine_data() {
+        QTest::addColumn<bool>("translation");
+        QTest::newRow("with the translation file") << true;
+        QTest::newRow("without it") << false;
+    }
+    void qtTextsRussianOnAnyMachine() {
+        QFETCH(bool, translation);
+        if (QLocale::system().language() == QLocale::Russian)
+            QSKIP("the machine speaks Russian already; run under LANG=C");
+        QVERIFY2(m_russian, "qtbase_ru.qm not found (package qt6-translations-l10n)");
+        EditorWindows w(m_dir.path());
+        if (!translation)
+            QCoreApplication::removeTranslator(m_russian);
+        QStringList buttons;
+        auto question = answerNextModal([&buttons](QWidget* box) {
+            for (QAbstractButton* b : static_cast<QMessageBox*>(box)->buttons())
+                buttons << b->text();
+            press(QMessageBox::No)(box);
+        });
+        w.form1->N5Click();
+        QCoreApplication::installTranslator(m_russian);
+        QVERIFY(question->seen);
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"&Да", "&Нет"}));
+        if (!translation)
+            return;
+
+        QStringList english;
+        auto dialog = answerNextModal([&english](QWidget* d) {
+            QStringList texts{d->windowTitle()};
+            for (QLabel* l : d->findChildren<QLabel*>())
+                texts << l->text();
+            for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
+                texts << b->text() << b->toolTip();
+            static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+            for (const QString& t : texts)
+                if (t.contains(latin))
+                    english << t;
+            static_cast<QDialog*>(d)->reject();
+        });
+        w.form1->ToolButton4Click();
+        QCOMPARE(dialog->objectName, QStringLiteral("SaveDialog1"));
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
     }
 
     void closeQuestion_data() {
