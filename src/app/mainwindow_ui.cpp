@@ -12,13 +12,16 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOption>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,6 +42,29 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
     b->setCursor(Qt::PointingHandCursor);
     return b;
 }
+
+// The toolbars' separator, 8 pixels wide. Qt's own separator hides itself when no visible
+// button stands on one of its sides; this one stays, so a toolbar whose buttons are all hidden
+// keeps its separators and its height.
+class ToolBarGap : public QWidget {
+public:
+    ToolBarGap() { setFixedWidth(8); }
+    // The line spans the toolbar's height inside its margins, as Qt's own separator does.
+    static void fitTo(QToolBar* bar) {
+        const QMargins m = bar->layout()->contentsMargins();
+        for (ToolBarGap* gap : bar->findChildren<ToolBarGap*>())
+            gap->setFixedHeight(bar->maximumHeight() - m.top() - m.bottom());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QStyleOption opt;
+        opt.initFrom(this);
+        opt.state |= QStyle::State_Horizontal; // a horizontal toolbar: the line stands upright
+        style()->drawPrimitive(QStyle::PE_IndicatorToolBarSeparator, &opt, &p, parentWidget());
+    }
+};
 
 } // namespace
 
@@ -171,8 +197,10 @@ void TForm1::buildToolBars() {
         size_t sep = 0;
         for (const Button& b : buttons) {
             if (!b.name) {
-                QAction* s = bar->addSeparator();
-                s->setObjectName(QLatin1String(separators[sep++]));
+                auto* gap = new ToolBarGap;
+                gap->setObjectName(QLatin1String(separators[sep]));
+                bar->addWidget(gap)->setObjectName(QLatin1String(separators[sep]));
+                ++sep;
                 continue;
             }
             const QString hint = QString::fromUtf8(b.hint);
@@ -194,8 +222,9 @@ void TForm1::buildToolBars() {
     m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
     m_toolBar1->setToolTip(QStringLiteral("Панель инструментов"));
     m_toolBar1->setMovable(false);
-    m_toolBar1->setFixedHeight(41);
+    // The icon size first: setting a new one drops the toolbar's minimum height.
     m_toolBar1->setIconSize(QSize(24, 24));
+    m_toolBar1->setFixedHeight(41);
     addButtons(
         m_toolBar1,
         {{"ToolButton1", "Новая печатная плата|", &TForm1::BitBtn6Click, icons::newBoard()},
@@ -210,17 +239,17 @@ void TForm1::buildToolBars() {
          {nullptr, nullptr, nullptr, {}},
          {"ToolButton10", "Справка|", &TForm1::N8Click, icons::help()}},
         {"ToolButton2", "btn1", "ToolButton9"}, toolIndex, false);
-    for (QAction* a : m_toolBar1->actions())
-        if (QWidget* w = m_toolBar1->widgetForAction(a); w && !a->isSeparator())
-            w->setFixedSize(33, 31);
+    for (int i = 0; i < toolIndex; ++i)
+        m_toolBar1->widgetForAction(m_toolButtons[i])->setFixedSize(33, 31);
+    ToolBarGap::fitTo(m_toolBar1);
 
     addToolBarBreak();
     m_toolBar2 = addToolBar(QStringLiteral("Панель инструментов настройки просмотра"));
     m_toolBar2->setObjectName(QStringLiteral("ToolBar2"));
     m_toolBar2->setToolTip(QStringLiteral("Панель инструментов настройки просмотра"));
     m_toolBar2->setMovable(false);
-    m_toolBar2->setFixedHeight(29);
     m_toolBar2->setIconSize(QSize(20, 20));
+    m_toolBar2->setFixedHeight(29);
     addButtons(
         m_toolBar2,
         {{"ToolButton12", "Общий вид на плату|", &TForm1::ToolButton12Click, icons::viewStandard()},
@@ -236,6 +265,7 @@ void TForm1::buildToolBars() {
         {"ToolButton13", "ToolButton15", "ToolButton17", "ToolButton19"}, toolIndex, true);
     for (int i = 0; i < 5; ++i)
         m_viewButtons[i] = m_toolButtons[8 + i];
+    ToolBarGap::fitTo(m_toolBar2);
     // The view commands set the pressed state themselves, like a radio group; a click on the
     // pressed button must not release it.
     for (QAction* a : m_viewButtons)

@@ -22,6 +22,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTranslator>
 #include <QWheelEvent>
@@ -421,6 +422,39 @@ private Q_SLOTS:
         EditorWindows again(m_dir.path());
         QTest::qWait(150);
         QVERIFY(child<QToolButton>(again.form1.get(), "ToolButton14")->isVisible());
+    }
+
+    // With every item of "&Панель инструментов" unchecked only the 8-pixel separators remain,
+    // and neither toolbar changes its height, so the view panes stay where they were.
+    void toolbarsKeepTheirShapeWithEveryButtonHidden() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        auto* bar1 = child<QToolBar>(f, "ToolBar1");
+        auto* bar2 = child<QToolBar>(f, "ToolBar2");
+        const QRect panel6 = f->panel6()->geometry();
+        for (QAction* item : f->findChild<QMenu*>(QStringLiteral("N14"))->actions())
+            if (item->isChecked())
+                item->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QToolButton>(f, "ToolButton20")->isVisible(), 300);
+        QTest::qWait(50);
+        QCOMPARE(bar1->height(), 41);
+        QCOMPARE(bar2->height(), 29);
+        QCOMPARE(f->panel6()->geometry(), panel6);
+        const QStringList separators{"ToolButton2",  "btn1",         "ToolButton9", "ToolButton13",
+                                     "ToolButton15", "ToolButton17", "ToolButton19"};
+        int shown = 0;
+        for (QToolBar* bar : {bar1, bar2}) {
+            for (QAction* a : bar->actions()) {
+                QWidget* item = bar->widgetForAction(a);
+                QVERIFY(item);
+                QCOMPARE(item->isVisible(), separators.contains(a->objectName()));
+                if (item->isVisible()) {
+                    ++shown;
+                    QCOMPARE(item->width(), 8);
+                }
+            }
+        }
+        QCOMPARE(shown, separators.size());
     }
 
     void wheelZoomsWhereverThePointerIs() {
