@@ -19,12 +19,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace kelmira {
@@ -55,6 +57,11 @@ TForm1::TForm1(QWidget* parent)
     row->addWidget(m_rightPanel);
     setCentralWidget(central);
     m_panel6->installEventFilter(this);
+    // The right-button drag in the 3D pane changes the cursor of this window's own surface; the
+    // controls keep the default arrow unless they have a cursor of their own.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{menuBar(), m_toolBar1, m_toolBar2, central, statusBar()})
+        w->setCursor(Qt::ArrowCursor);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

@@ -492,6 +492,8 @@ private Q_SLOTS:
         QCOMPARE(f->cursor().shape(), Qt::SizeAllCursor);
         QTest::mouseRelease(pane, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
         QCOMPARE(f->cursor().shape(), Qt::SizeHorCursor);
+        // The window's own surface only: the controls keep the default arrow.
+        QCOMPARE(child<QListWidget>(f, "ListBox2")->viewport()->cursor().shape(), Qt::ArrowCursor);
     }
 };
 
