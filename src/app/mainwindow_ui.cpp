@@ -128,7 +128,8 @@ void TForm1::buildMenus() {
     std::array<QMenu*, 4> sub{};
     for (int c = 0; c < 4; ++c) {
         sub[c] = parts->addMenu(categoryMenuCaption(c));
-        sub[c]->setObjectName(QStringLiteral("N%1").arg(18 + c));
+        // Numbered past every named menu item, so that no two controls share a name.
+        sub[c]->setObjectName(QStringLiteral("N%1").arg(65 + c));
     }
     for (const KindInfo& k : catalog()) {
         auto* a = new QAction(icons::component(k.code), k.name, this);
@@ -199,7 +200,7 @@ void TForm1::buildToolBars() {
             if (!b.name) {
                 auto* gap = new ToolBarGap;
                 gap->setObjectName(QLatin1String(separators[sep]));
-                bar->addWidget(gap)->setObjectName(QLatin1String(separators[sep]));
+                bar->addWidget(gap)->setObjectName(QStringLiteral("act%1").arg(gap->objectName()));
                 ++sep;
                 continue;
             }

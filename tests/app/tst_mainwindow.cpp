@@ -116,9 +116,24 @@ private Q_SLOTS:
         QCOMPARE(a->text(), text);
     }
 
+    // Tests and the program find every control by its name.
+    void controlNamesAreUnique() {
+        TForm1 f;
+        QMap<QString, int> seen;
+        for (QObject* o : f.findChildren<QObject*>())
+            if (!o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_")))
+                ++seen[o->objectName()];
+        QStringList twice;
+        for (auto it = seen.cbegin(); it != seen.cend(); ++it)
+            if (it.value() > 1)
+                twice << it.key();
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(QLatin1Char(' '))));
+        QCOMPARE(f.findChild<QMenu*>(QStringLiteral("N68"))->title(), QStringLiteral("&Прочее"));
+    }
+
     void componentMenuShowsPictures() {
         TForm1 f;
-        auto* sub = f.findChild<QMenu*>(QStringLiteral("N18")); // "&Активные компоненты"
+        auto* sub = f.findChild<QMenu*>(QStringLiteral("N65")); // "&Активные компоненты"
         QVERIFY(sub);
         QCOMPARE(sub->actions().size(), 9);
         for (QAction* a : sub->actions())
@@ -447,7 +462,7 @@ private Q_SLOTS:
             for (QAction* a : bar->actions()) {
                 QWidget* item = bar->widgetForAction(a);
                 QVERIFY(item);
-                QCOMPARE(item->isVisible(), separators.contains(a->objectName()));
+                QCOMPARE(item->isVisible(), separators.contains(item->objectName()));
                 if (item->isVisible()) {
                     ++shown;
                     QCOMPARE(item->width(), 8);
