@@ -381,6 +381,16 @@ void TForm1::buildRightPanel() {
     m_listBox2->setGeometry(8, 20, 209, 140);
     connect(m_listBox2, &QListWidget::currentRowChanged, this,
             [this](int row) { m_editor.setHighlighted(row); });
+    // The commands act on the current row, so the visible highlight never leaves it: a
+    // Ctrl+click would otherwise clear the highlight and leave the current row acting unseen.
+    const auto keepHighlightOnCurrentRow = [this] {
+        const int row = m_listBox2->currentRow();
+        const QList<QListWidgetItem*> shown = m_listBox2->selectedItems();
+        if (row >= 0 && (shown.size() != 1 || m_listBox2->row(shown.first()) != row))
+            m_listBox2->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    };
+    connect(m_listBox2, &QListWidget::itemSelectionChanged, this, keepHighlightOnCurrentRow);
+    connect(m_listBox2, &QListWidget::currentRowChanged, this, keepHighlightOnCurrentRow);
     auto* sel = makeButton(gb13, "BitBtn5", QStringLiteral("&Выбрать"), QRect(8, 168, 62, 30));
     sel->setToolTip(QStringLiteral("Выбрать деталь"));
     sel->setIcon(icons::pick());

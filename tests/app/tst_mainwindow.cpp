@@ -398,6 +398,21 @@ private Q_SLOTS:
         QVERIFY(panelText(f, 1).isEmpty());
     }
 
+    // What the list shows highlighted is what select, delete and the coordinates act on.
+    void listHighlightIsTheEntryActedOn() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        for (const char* kind : {"N23", "N29"})
+            f->findChild<QAction*>(QLatin1String(kind))->trigger();
+        auto* list = child<QListWidget>(f, "ListBox2");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->item(1)).center());
+        QCOMPARE(list->selectedItems(), QList{list->item(1)});
+        QCOMPARE(f->editor().highlighted(), 1);
+        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(list->selectedItems(), QList{list->item(f->editor().highlighted())});
+    }
+
     void selectMessages() {
         EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
