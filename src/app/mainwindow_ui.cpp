@@ -218,6 +218,10 @@ void TForm1::buildToolBars() {
         }
     };
 
+    // Whole toolbars are not hidden from a right-click menu of the window: the buttons are shown
+    // and hidden through "&Панель инструментов" alone.
+    setContextMenuPolicy(Qt::NoContextMenu);
+
     int toolIndex = 0;
     m_toolBar1 = addToolBar(QStringLiteral("Панель инструментов"));
     m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));

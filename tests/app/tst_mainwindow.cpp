@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTranslator>
@@ -114,6 +116,21 @@ private Q_SLOTS:
         auto* a = f.findChild<QAction*>(name);
         QVERIFY2(a, qPrintable(name));
         QCOMPARE(a->text(), text);
+    }
+
+    void noRightClickMenuOnTheToolbars() {
+        EditorWindows w(m_dir.path());
+        QWidget* popup = nullptr;
+        QTimer::singleShot(100, [&popup] {
+            if ((popup = QApplication::activePopupWidget()))
+                popup->close();
+        });
+        auto* bar = child<QToolBar>(w.form1.get(), "ToolBar2");
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(150, 10),
+                                bar->mapToGlobal(QPoint(150, 10)));
+        QApplication::sendEvent(bar, &click);
+        QTest::qWait(150);
+        QVERIFY(!popup);
     }
 
     // Tests and the program find every control by its name.
