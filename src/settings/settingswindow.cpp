@@ -2,6 +2,7 @@
 #include "toolwindow.h"
 
 #include "colorpanel.h"
+#include "wrappedcaption.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,11 +20,19 @@ namespace {
 constexpr int kClientWidth = 321;
 constexpr int kClientHeight = 475;
 
+// The bottom of the window: on the left the frame period group above the move step group, on
+// the right the rotation group beside both. The left column is narrow enough that the frame
+// period's caption always breaks after the colon, whatever the number, so it does not jump
+// about as the track bar moves.
+constexpr int kLeftColumn = 176;
+constexpr int kBottomTop = 266;
+constexpr int kRightColumn = 305 - 4 - kLeftColumn;
+
 // Panel n opens ColorDialog kDialogOfPanel[n - 1].
 constexpr std::array<int, TForm2::kPanelCount> kDialogOfPanel{5, 4, 1, 2, 3, 6, 7};
 
 QGroupBox* addGroup(QWidget* parent, int number, const QString& title, const QRect& rect) {
-    auto* box = new QGroupBox(title, parent);
+    auto* box = new WrappingGroupBox(title, parent);
     box->setObjectName(QStringLiteral("GroupBox%1").arg(number));
     box->setGeometry(rect);
     return box;
@@ -82,7 +91,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, kToolWindowFlags) {
 
 QCheckBox* TForm2::addCheckBox(QWidget* parent, int number, const QString& text, const QRect& rect,
                                bool checked, const QString& hint) {
-    auto* box = new QCheckBox(text, parent);
+    auto* box = new WrappingCheckBox(text, parent);
     box->setObjectName(QStringLiteral("CheckBox%1").arg(number));
     box->setGeometry(rect);
     box->setChecked(checked);
@@ -97,7 +106,7 @@ QCheckBox* TForm2::addCheckBox(QWidget* parent, int number, const QString& text,
 
 void TForm2::buildOptions() {
     QGroupBox* options = addGroup(this, 1, QStringLiteral("Опции :"), {8, 4, 305, 112});
-    addCheckBox(options, 1, QStringLiteral("Показывать\nпредметный столик"), {8, 26, 150, 30}, true,
+    addCheckBox(options, 1, QStringLiteral("Показывать предметный столик"), {8, 26, 150, 30}, true,
                 QStringLiteral("Включить отображение предметного столика|"));
     addCheckBox(options, 2, QStringLiteral("Режим презентации"), {8, 66, 150, 20}, false);
 
@@ -147,37 +156,39 @@ void TForm2::buildColors() {
 }
 
 void TForm2::buildFramePeriod() {
-    // Full width: its caption grows with the number and would not fit beside another group.
-    m_framePeriodBox = addGroup(this, 10, {}, {8, 266, 305, 90});
+    m_framePeriodBox = addGroup(this, 10, {}, {8, kBottomTop, kLeftColumn, 100});
     m_trackBar1 = addTrackBar(m_framePeriodBox, QStringLiteral("TrackBar1"), kFrameIntervalMin,
                               kFrameIntervalMax, 50, 10);
-    m_trackBar1->setGeometry(8, 20, 289, 28);
-    addLabel(m_framePeriodBox, 1, QStringLiteral("20"), {8, 52, 30, 16}, Qt::AlignLeft);
-    addLabel(m_framePeriodBox, 2, QStringLiteral("70"), {137, 52, 30, 16}, Qt::AlignHCenter);
-    addLabel(m_framePeriodBox, 3, QStringLiteral("120"), {267, 52, 30, 16}, Qt::AlignRight);
+    m_trackBar1->setGeometry(8, 38, kLeftColumn - 16, 28);
+    addLabel(m_framePeriodBox, 1, QStringLiteral("20"), {8, 68, 30, 16}, Qt::AlignLeft);
+    addLabel(m_framePeriodBox, 2, QStringLiteral("70"), {kLeftColumn / 2 - 15, 68, 30, 16},
+             Qt::AlignHCenter);
+    addLabel(m_framePeriodBox, 3, QStringLiteral("120"), {kLeftColumn - 38, 68, 30, 16},
+             Qt::AlignRight);
     connect(m_trackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
     TrackBar1Change(m_trackBar1->value());
 }
 
 void TForm2::buildMoveStep() {
-    QGroupBox* box =
-        addGroup(this, 11, QStringLiteral("Шаг перемещения детали:"), {8, 362, 198, 105});
+    QGroupBox* box = addGroup(this, 11, QStringLiteral("Шаг перемещения детали:"),
+                              {8, kBottomTop + 104, kLeftColumn, 97});
     m_trackBar2 = addTrackBar(box, QStringLiteral("TrackBar2"), kMoveStepMin, kMoveStepMax, 2, 1);
-    m_trackBar2->setGeometry(8, 26, 182, 28);
-    addLabel(box, 4, QStringLiteral("1"), {8, 58, 30, 16}, Qt::AlignLeft);
-    addLabel(box, 5, QStringLiteral("3"), {84, 58, 30, 16}, Qt::AlignHCenter);
-    addLabel(box, 6, QStringLiteral("5"), {160, 58, 30, 16}, Qt::AlignRight);
+    m_trackBar2->setGeometry(8, 26, kLeftColumn - 16, 28);
+    addLabel(box, 4, QStringLiteral("1"), {8, 56, 30, 16}, Qt::AlignLeft);
+    addLabel(box, 5, QStringLiteral("3"), {kLeftColumn / 2 - 15, 56, 30, 16}, Qt::AlignHCenter);
+    addLabel(box, 6, QStringLiteral("5"), {kLeftColumn - 38, 56, 30, 16}, Qt::AlignRight);
     connect(m_trackBar2, &QSlider::valueChanged, this, &TForm2::settingsChanged);
 }
 
 void TForm2::buildRotation() {
-    QGroupBox* box = addGroup(this, 12, QStringLiteral("Поворот детали:"), {210, 362, 103, 105});
+    QGroupBox* box = addGroup(this, 12, QStringLiteral("Поворот детали:"),
+                              {8 + kLeftColumn + 4, kBottomTop, kRightColumn, 201});
     m_radioButton1 = new QRadioButton(QStringLiteral("45 градусов"), box);
     m_radioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    m_radioButton1->setGeometry(8, 26, 92, 20);
+    m_radioButton1->setGeometry(8, 26, kRightColumn - 16, 20);
     m_radioButton2 = new QRadioButton(QStringLiteral("90 градусов"), box);
     m_radioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    m_radioButton2->setGeometry(8, 56, 92, 20);
+    m_radioButton2->setGeometry(8, 56, kRightColumn - 16, 20);
     for (QRadioButton* r : {m_radioButton1, m_radioButton2}) {
         r->setCursor(Qt::PointingHandCursor);
         connect(r, &QRadioButton::toggled, this, &TForm2::settingsChanged);

@@ -1,6 +1,7 @@
 #include "aboutwindow.h"
 #include "help.h"
 #include "settingswindow.h"
+#include "wrappedcaption.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,7 +62,7 @@ DialogSeen driveColorDialog(const std::function<void()>& open, const QColor& cho
 
 class TestSettingsWindow : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void designState();
     void colorDialogsOpenOnTheirOwnLastColour_data();
     void colorDialogsOpenOnTheirOwnLastColour();
@@ -114,6 +115,27 @@ void TestSettingsWindow::designState() {
     QCOMPARE(QPair(step->minimum(), step->maximum()), QPair(1, 5));
     QCOMPARE(form2.findChild<QGroupBox*>("GroupBox10")->title(),
              QStringLiteral("Время обновлений кадров : 50 мсек."));
+
+    QCOMPARE(form2.findChild<QCheckBox*>("CheckBox1")->text(),
+             QStringLiteral("Показывать предметный столик"));
+
+    // At the bottom: the frame period above the move step, the rotation beside both.
+    const auto box = [&form2](const char* name) {
+        return form2.findChild<QGroupBox*>(QLatin1String(name))->geometry();
+    };
+    QCOMPARE(box("GroupBox10").left(), box("GroupBox11").left());
+    QVERIFY(box("GroupBox10").bottom() < box("GroupBox11").top());
+    QVERIFY(box("GroupBox12").left() > box("GroupBox10").right());
+    QVERIFY(box("GroupBox12").top() <= box("GroupBox10").top());
+    QVERIFY(box("GroupBox12").bottom() >= box("GroupBox11").bottom());
+    // The frame period's caption is shown whole, with the longest number, inside its group.
+    period->setValue(120);
+    auto* periodBox = form2.findChild<WrappingGroupBox*>("GroupBox10");
+    QCOMPARE(periodBox->titleLines().join(QLatin1Char(' ')), periodBox->title());
+    for (const QString& line : periodBox->titleLines())
+        QVERIFY2(periodBox->fontMetrics().horizontalAdvance(line) < periodBox->width(),
+                 qPrintable(line));
+    period->setValue(50);
 
     // Every control lies inside the window once it is laid out.
     form2.show();
@@ -244,9 +266,9 @@ void TestSettingsWindow::aboutWindowIsOneWindowAndButtonHidesIt() {
 
 class UrlCatcher : public QObject {
     Q_OBJECT
-  public:
+public:
     QList<QUrl> urls;
-  public Q_SLOTS:
+public Q_SLOTS:
     void open(const QUrl& url) { urls.append(url); }
 };
 
