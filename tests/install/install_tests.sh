@@ -62,9 +62,9 @@ check_program() {
   "$KELMIRA_XWINDOW" icon "$title" >"$tmp/icon-sizes" ||
     fail "the editor's main window did not appear, or has no icon"
   grep -qx 32x32 "$tmp/icon-sizes" || fail "the main window has no 32x32 icon: $(tr '\n' ' ' <"$tmp/icon-sizes")"
-  # Closed as by its close box; the save question is answered No.
+  # Closed as by its close box; the save question is answered "Нет" by its letter.
   "$KELMIRA_XWINDOW" close "$title"
-  "$KELMIRA_XWINDOW" key Kelmira n || fail "the save question did not appear"
+  "$KELMIRA_XWINDOW" key Kelmira Cyrillic_en || fail "the save question did not appear"
   local waited=0
   while kill -0 "$editor" 2>/dev/null; do
     [ $waited -lt 300 ] || fail "the editor did not end after the close"

@@ -74,9 +74,39 @@ void sendClose(Display* dpy, Window w) {
     XSendEvent(dpy, w, False, NoEventMask, &e);
 }
 
+// A key the keyboard layout lacks (a Cyrillic letter on a Latin layout) is put on a spare
+// keycode first, as a second layout would have it.
+KeyCode keycodeFor(Display* dpy, KeySym sym) {
+    if (const KeyCode code = XKeysymToKeycode(dpy, sym))
+        return code;
+    int minCode = 0, maxCode = 0, perCode = 0;
+    XDisplayKeycodes(dpy, &minCode, &maxCode);
+    KeySym* map = XGetKeyboardMapping(dpy, KeyCode(minCode), maxCode - minCode + 1, &perCode);
+    KeyCode spare = 0;
+    for (int code = maxCode; code >= minCode && !spare; --code) {
+        bool empty = true;
+        for (int i = 0; i < perCode; ++i)
+            empty = empty && map[(code - minCode) * perCode + i] == NoSymbol;
+        if (empty)
+            spare = KeyCode(code);
+    }
+    XFree(map);
+    if (!spare)
+        return 0;
+    KeySym syms[2] = {sym, sym};
+    XChangeKeyboardMapping(dpy, spare, 2, syms, 1);
+    XSync(dpy, False);
+    // Let the program take in the new mapping before the key arrives.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return spare;
+}
+
 bool sendKey(Display* dpy, Window w, const char* name) {
     const KeySym sym = XStringToKeysym(name);
     if (sym == NoSymbol)
+        return false;
+    const KeyCode code = keycodeFor(dpy, sym);
+    if (!code)
         return false;
     XEvent e{};
     e.xkey.display = dpy;
@@ -84,7 +114,7 @@ bool sendKey(Display* dpy, Window w, const char* name) {
     e.xkey.root = DefaultRootWindow(dpy);
     e.xkey.time = CurrentTime;
     e.xkey.same_screen = True;
-    e.xkey.keycode = XKeysymToKeycode(dpy, sym);
+    e.xkey.keycode = code;
     e.xkey.type = KeyPress;
     XSendEvent(dpy, w, True, KeyPressMask, &e);
     e.xkey.type = KeyRelease;
