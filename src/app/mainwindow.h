@@ -65,6 +65,7 @@ public:
 
     // What the panes draw from: the scene as the last tick left it.
     const SceneGeometry& frameScene() const override { return m_geometry; }
+    Board& frameBoard() override { return m_editor.board(); }
     // Read from the settings window once per tick; all four panes of the tick draw with it.
     SceneSettings frameSettings() const override { return m_frameSettings; }
     const CameraState& frameCamera() const override { return m_camera; }

@@ -1,5 +1,6 @@
 #include "panewidget.h"
 
+#include "glcanvas.h"
 #include "glpane.h"
 
 #include <QMouseEvent>
@@ -50,11 +51,19 @@ void PaneWidget::initializeGL() {
 }
 
 void PaneWidget::releaseGL() {
-    if (!m_buffers.usesBufferObjects())
+    if (!m_buffers.usesBufferObjects() && !m_axisQuadric)
         return;
     makeCurrent();
     m_buffers.release();
+    GlCanvas canvas;
+    canvas.deleteQuadric(m_axisQuadric);
+    m_axisQuadric = 0;
     doneCurrent();
+}
+
+void PaneWidget::setDrawMode(DrawMode mode) {
+    m_mode = mode;
+    update();
 }
 
 PaneFrameKey PaneWidget::currentKey() const {
@@ -78,7 +87,7 @@ PaneFrameKey PaneWidget::currentKey() const {
 }
 
 bool PaneWidget::needsRepaint() const {
-    return !m_drawn || currentKey() != m_drawnKey;
+    return m_mode == DrawMode::Immediate || !m_drawn || currentKey() != m_drawnKey;
 }
 
 void PaneWidget::paintGL() {
@@ -88,8 +97,18 @@ void PaneWidget::paintGL() {
         return;
     }
     beginPane(key.width, key.height, key.background);
-    m_buffers.drawPane(m_pane, m_source->frameScene(), m_source->frameCamera(),
-                       m_source->frameZoom());
+    if (m_mode == DrawMode::Immediate) {
+        GlCanvas canvas;
+        if (!m_axisQuadric)
+            m_axisQuadric = canvas.newQuadric();
+        const SceneSettings settings = m_source->frameSettings();
+        const FrameInput in{m_source->frameBoard(), settings, m_source->frameCamera(),
+                            m_source->frameZoom()};
+        drawPaneContents(canvas, m_pane, in, m_axisQuadric);
+    } else {
+        m_buffers.drawPane(m_pane, m_source->frameScene(), m_source->frameCamera(),
+                           m_source->frameZoom());
+    }
     m_drawnKey = key;
     m_drawn = true;
     ++m_paintCount;

@@ -12,12 +12,16 @@
 
 namespace kelmira {
 
+class Board;
+
 // What a pane draws from; the main window implements it over the scene it keeps up to date at
 // every tick, Form2's controls, its CameraState and TrackBar1.
 class FrameSource {
 public:
     virtual ~FrameSource() = default;
     virtual const SceneGeometry& frameScene() const = 0;
+    // The board itself, for panes that draw call by call (DrawMode::Immediate).
+    virtual Board& frameBoard() = 0;
     virtual SceneSettings frameSettings() const = 0;
     virtual const CameraState& frameCamera() const = 0;
     virtual int frameZoom() const = 0;
@@ -49,6 +53,13 @@ public:
     Pane pane() const { return m_pane; }
     // Not owned; may be null (the pane then shows only its background).
     void setFrameSource(FrameSource* source);
+
+    // Kept: draws from the kept scene, and only when its picture is out of date. Immediate:
+    // draws the board call by call in immediate mode at every tick, as the panes once did;
+    // the reference that benchmarks measure the kept scene against.
+    enum class DrawMode { Kept, Immediate };
+    void setDrawMode(DrawMode mode);
+    DrawMode drawMode() const { return m_mode; }
 
     // The surface format every pane asks for.
     static QSurfaceFormat paneFormat();
@@ -82,6 +93,8 @@ private:
     Pane m_pane;
     FrameSource* m_source = nullptr;
     GlSceneBuffers m_buffers;
+    DrawMode m_mode = DrawMode::Kept;
+    QuadricId m_axisQuadric = 0; // immediate mode only
     PaneFrameKey m_drawnKey;
     bool m_drawn = false;
     int m_paintCount = 0;

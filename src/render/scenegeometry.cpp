@@ -78,9 +78,12 @@ bool SceneGeometry::update(Board& board, const SceneSettings& s) {
         rebuild(Part::Fixed, fixedSceneMesh(s));
         changed = true;
     }
-    const bool gridColour = !m_built || m_settings.planeColor != s.planeColor;
+    // A grid that stays switched off keeps its (empty) part, so the panes that would show it
+    // are not drawn again for its colour.
+    const bool gridColour = m_settings.planeColor != s.planeColor;
     for (Plane plane : {Plane::XZ, Plane::XY, Plane::YZ})
-        if (gridColour || planeShown(plane, m_settings) != planeShown(plane, s)) {
+        if (!m_built || planeShown(plane, m_settings) != planeShown(plane, s) ||
+            (gridColour && planeShown(plane, s))) {
             rebuild(gridPart(plane), gridMesh(plane, s));
             changed = true;
         }

@@ -1,6 +1,7 @@
 // The main window under a real X server: start-up state, layout, the exit and close questions,
 // the panes' pictures, and an editing session driven through the real controls.
 #include "aboutwindow.h"
+#include "colorvalue.h"
 #include "editorwindows.h"
 #include "mainwindow.h"
 #include "modalhelper.h"
@@ -509,6 +510,83 @@ private Q_SLOTS:
         QCOMPARE(track->value(), 24); // a full notch away from the user zooms in
         wheel(-240);
         QCOMPARE(track->value(), 26);
+    }
+
+    // Panes are drawn again only when something they show has changed, each kind of change
+    // reaching exactly the panes that show it; the tick is driven by hand here.
+    void panesRedrawOnlyWhatChanged() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        TForm2* form2 = w.form2.get();
+        f->timer1()->stop();
+        const Pane panes[4] = {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD};
+        int before[4];
+        auto snapshot = [&] {
+            for (int i = 0; i < 4; ++i)
+                before[i] = f->pane(panes[i])->paintCount();
+        };
+        // Which panes drew since the snapshot: "FST3" letters, '-' for a pane that did not.
+        auto drawn = [&] {
+            QTest::qWait(60);
+            QString s;
+            for (int i = 0; i < 4; ++i)
+                s += f->pane(panes[i])->paintCount() > before[i] ? QChar(u"FST3"[i]) : u'-';
+            return s;
+        };
+        auto tick = [&] {
+            snapshot();
+            f->RenderFrame();
+            return drawn();
+        };
+        auto check = [&](const char* name) { return child<QAbstractButton>(form2, name); };
+        tick();
+        tick();
+        QCOMPARE(tick(), QStringLiteral("----"));
+
+        f->editor().AddComponent(11, QStringLiteral("-Резистор"));
+        QCOMPARE(tick(), QStringLiteral("FST3"));
+        QCOMPARE(tick(), QStringLiteral("----"));
+        check("CheckBox1")->click(); // stage
+        QCOMPARE(tick(), QStringLiteral("FST3"));
+        form2->setPanelColor(2, ColorValue::fromRgb(10, 20, 30)); // board colour
+        QCOMPARE(tick(), QStringLiteral("FST3"));
+        form2->setPanelColor(6, ColorValue::fromRgb(40, 40, 40)); // background
+        QCOMPARE(tick(), QStringLiteral("FST3"));
+        check("RadioButton2")->click(); // rotation step
+        QCOMPARE(tick(), QStringLiteral("FST3"));
+        check("CheckBox9")->click(); // XY plane: the top and 3D panes show it
+        QCOMPARE(tick(), QStringLiteral("--T3"));
+        form2->setPanelColor(7, ColorValue::fromRgb(200, 0, 0)); // grid colour
+        QCOMPARE(tick(), QStringLiteral("--T3"));
+        check("CheckBox2")->click(); // presentation: the 3D pane turns at every tick
+        QCOMPARE(tick(), QStringLiteral("---3"));
+        QCOMPARE(tick(), QStringLiteral("---3"));
+        check("CheckBox2")->click();
+        tick();
+        QCOMPARE(tick(), QStringLiteral("----"));
+
+        QWidget* pane3d = f->pane(Pane::ThreeD);
+        QTest::mousePress(pane3d, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QMouseEvent move(QEvent::MouseMove, QPointF(30, 24), pane3d->mapToGlobal(QPointF(30, 24)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane3d, &move);
+        QTest::mouseRelease(pane3d, Qt::LeftButton, Qt::NoModifier, QPoint(30, 24));
+        QCOMPARE(tick(), QStringLiteral("---3"));
+        f->btnZoomInClick();
+        QCOMPARE(tick(), QStringLiteral("---3"));
+
+        snapshot();
+        f->resize(f->width() + 40, f->height() + 30);
+        QTRY_COMPARE(drawn(), QStringLiteral("FST3"));
+        QCOMPARE(tick(), QStringLiteral("----"));
+
+        // Hidden panes wait; shown again, they catch up at once, without a tick.
+        f->ToolButton20Click();
+        f->editor().AddComponent(12, QStringLiteral("-Конденсатор"));
+        QCOMPARE(tick(), QStringLiteral("---3"));
+        snapshot();
+        f->ToolButton12Click();
+        QTRY_COMPARE(drawn(), QStringLiteral("FST3"));
     }
 
     void dragTurnsThe3dCamera() {

@@ -22,6 +22,7 @@ public:
     int asked = 0;
     mutable SceneGeometry geometry;
 
+    Board& frameBoard() override { return board; }
     // As the main window's tick would, before the pane reads it.
     const SceneGeometry& frameScene() const override {
         geometry.update(const_cast<Board&>(board), settings);

@@ -67,6 +67,7 @@ class Source : public FrameSource {
 public:
     Source(Board& b, const SceneSettings& s, const CameraState& c, int z)
         : m_board(b), m_settings(s), m_camera(c), m_zoom(z) {}
+    Board& frameBoard() override { return m_board; }
     const SceneGeometry& frameScene() const override {
         m_geometry.update(m_board, m_settings);
         return m_geometry;

@@ -76,6 +76,10 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
             o.strict = true;
             continue;
         }
+        if (arg == QLatin1String("--immediate")) {
+            o.immediate = true;
+            continue;
+        }
         if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
             if (!o.project.isEmpty())
                 return fail(QStringLiteral("указано больше одного файла проекта: «%1» и «%2»")
@@ -207,6 +211,8 @@ QString renderHelpText() {
                "  --strict            неполный или повреждённый проект считать ошибкой\n"
                "  --repeat N          после одного пробного кадра нарисовать картинку ещё N\n"
                "                      раз и вывести среднее и лучшее время кадра (для замеров)\n"
+               "  --immediate         рисовать каждый вызов заново, без сохранённой геометрии\n"
+               "                      (эталон для сравнения картинок и времени кадра)\n"
                "  -h, --help          эта справка\n"
                "\n"
                "Неполный или повреждённый проект: рисуются компоненты, прочитанные до места\n"

@@ -21,10 +21,11 @@ struct RenderOptions {
     ViewMode view = ViewMode::Standard; // the sheet: all four panes as Panel6 shows them
     QSize size; // already resolved: the view's default when --size was not given
     CameraState camera;
-    int zoom = kZoomStart; // TrackBar1 position
-    QString settingsPath;  // empty: the design values
-    bool strict = false;   // an incomplete or damaged project fails instead of a warning
-    int repeat = 1;        // renders of the same picture, timed when more than one
+    int zoom = kZoomStart;  // TrackBar1 position
+    QString settingsPath;   // empty: the design values
+    bool strict = false;    // an incomplete or damaged project fails instead of a warning
+    int repeat = 1;         // renders of the same picture, timed when more than one
+    bool immediate = false; // draw call by call, the reference the kept scene is measured by
     bool help = false;
 };
 

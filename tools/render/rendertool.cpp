@@ -79,9 +79,12 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
 
     const FrameInput in{editor.board(), settings, o.camera, o.zoom};
     const QColor windowColor = ColorValue(stored.form1Color).toQColor();
+    const auto path =
+        o.immediate ? OffscreenRenderer::Path::Immediate : OffscreenRenderer::Path::Kept;
     auto draw = [&] {
-        return o.view == ViewMode::Standard ? renderer.renderSheet(o.size, in, true, windowColor)
-                                            : renderer.renderPane(paneOfMode(o.view), o.size, in);
+        return o.view == ViewMode::Standard
+                   ? renderer.renderSheet(o.size, in, true, windowColor, path)
+                   : renderer.renderPane(paneOfMode(o.view), o.size, in, path);
     };
     QImage image = draw();
     // Timed renders follow an untimed one, which pays for the driver's first-use set-up.
