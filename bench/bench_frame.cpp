@@ -6,6 +6,7 @@
 #include "matrixcanvas.h"
 #include "offscreen.h"
 #include "renderer.h"
+#include "scenegeometry.h"
 
 #include <QGuiApplication>
 
@@ -91,8 +92,86 @@ void BM_FullFrame_Offscreen(benchmark::State& state) {
                                                                         : "EGL context");
 }
 
+// One picture of the default camera: the 3D pane at its size in the editor at start-up
+// (range 1 = 0), or the four-pane sheet of Panel6 (range 1 = 1); kept scene or call by call.
+void frame(benchmark::State& state, OffscreenRenderer::Path path) {
+    OffscreenRenderer& renderer = *g_renderer;
+    if (!renderer.isValid()) {
+        state.SkipWithError(qPrintable("no offscreen GL: " + renderer.errorString()));
+        return;
+    }
+    const auto board = makeBoard(int(state.range(0)));
+    const SceneSettings settings;
+    const CameraState camera;
+    const FrameInput in{*board, settings, camera, kZoomStart};
+    const bool sheet = state.range(1) == 1;
+    auto draw = [&] {
+        return sheet ? renderer.renderSheet(QSize(968, 768), in, true, QColor(240, 240, 240), path)
+                     : renderer.renderPane(Pane::ThreeD, QSize(469, 343), in, path);
+    };
+    draw(); // the first frame builds and uploads the kept scene
+    for (auto _ : state)
+        benchmark::DoNotOptimize(draw());
+    state.SetLabel(sheet ? "sheet 968x768" : "3D pane 469x343");
+}
+
+void BM_Frame_Kept(benchmark::State& state) {
+    frame(state, OffscreenRenderer::Path::Kept);
+}
+void BM_Frame_Immediate(benchmark::State& state) {
+    frame(state, OffscreenRenderer::Path::Immediate);
+}
+
+// The cost an edit adds to the next frame: the placed components tessellated again from the
+// kept models (every edit rebuilds them all), then the 3D pane drawn with the new buffer.
+void BM_RebuildAfterEdit(benchmark::State& state) {
+    const auto board = makeBoard(int(state.range(0)));
+    const SceneSettings settings;
+    SceneGeometry scene;
+    scene.update(*board, settings);
+    tDetal& moved = *board->detal(0);
+    int32_t dz = 1;
+    for (auto _ : state) {
+        board->MoveComponent(moved, moved.X, moved.Y, moved.Z + dz);
+        dz = -dz;
+        scene.update(*board, settings);
+    }
+    const Mesh& m = scene.mesh(SceneGeometry::Part::Components);
+    state.counters["triangles"] = m.triangleCount();
+    state.counters["lines"] = m.lineCount();
+}
+
+void BM_FrameAfterEdit(benchmark::State& state) {
+    OffscreenRenderer& renderer = *g_renderer;
+    if (!renderer.isValid()) {
+        state.SkipWithError(qPrintable("no offscreen GL: " + renderer.errorString()));
+        return;
+    }
+    const auto board = makeBoard(int(state.range(0)));
+    const SceneSettings settings;
+    const CameraState camera;
+    const FrameInput in{*board, settings, camera, kZoomStart};
+    tDetal& moved = *board->detal(0);
+    int32_t dz = 1;
+    for (auto _ : state) {
+        board->MoveComponent(moved, moved.X, moved.Y, moved.Z + dz);
+        dz = -dz;
+        benchmark::DoNotOptimize(renderer.renderPane(Pane::ThreeD, QSize(469, 343), in));
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_Frame_Kept)
+    ->ArgsProduct({{100, 1000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+BENCHMARK(BM_Frame_Immediate)
+    ->ArgsProduct({{100, 1000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+BENCHMARK(BM_RebuildAfterEdit)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameAfterEdit)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_OneGridSweep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ComponentPass_OccupiedCells)
     ->Arg(0)
