@@ -6,6 +6,7 @@
 #include "appicons.h"
 #include "board.h"
 #include "colorvalue.h"
+#include "componentcolumn.h"
 #include "ini.h"
 #include "panewidget.h"
 #include "scenesettings.h"
@@ -14,8 +15,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -27,7 +26,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace kelmira {
 
@@ -44,19 +42,26 @@ TForm1::TForm1(QWidget* parent)
     icons::renderComponentPictures();
     buildMenus();
     buildToolBars();
-    buildViewPanel();
-    buildRightPanel();
+    m_viewPanel = new ViewPanel;
+    m_column = new ComponentColumn;
     buildStatusBar();
+    // The hidden list of figures; the add command takes its selected row.
+    m_listBox1 = new QListWidget(m_viewPanel);
+    m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+    m_listBox1->hide();
 
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("WorkArea"));
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(m_panel6, 1);
-    row->addWidget(m_rightPanel);
+    row->addWidget(m_viewPanel, 1);
+    row->addWidget(m_column);
     setCentralWidget(central);
-    m_panel6->installEventFilter(this);
+    connectColumn();
+    // The view panel takes its new size from the window's layout after the window itself was
+    // resized: lay the panes out again then, for the new size.
+    connect(m_viewPanel, &ViewPanel::resized, this, &TForm1::FormResize);
     // The right-button drag in the 3D pane changes the cursor of this window's own surface; the
     // controls keep the default arrow unless they have a cursor of their own.
     for (QWidget* w :
@@ -98,26 +103,41 @@ void TForm1::attachWindows(TForm2* form2, TForm3* form3) {
                 [this](int ms) { m_timer1->setInterval(ms); });
 }
 
+void TForm1::connectColumn() {
+    ComponentColumn* c = m_column;
+    connect(c, &ComponentColumn::componentChosen, this, &TForm1::AddComponent);
+    connect(c, &ComponentColumn::zoomInClicked, this, &TForm1::btnZoomInClick);
+    connect(c, &ComponentColumn::zoomOutClicked, this, &TForm1::btnZoomOutClick);
+    connect(c, &ComponentColumn::moveClicked, this, &TForm1::moveClick);
+    connect(c, &ComponentColumn::turnClicked, this, &TForm1::turnClick);
+    connect(c, &ComponentColumn::highlightChanged, this,
+            [this](int row) { editor().setHighlighted(row); });
+    connect(c, &ComponentColumn::selectClicked, this, &TForm1::BitBtn5Click);
+    connect(c, &ComponentColumn::deleteClicked, this, &TForm1::N1231Click);
+    connect(c, &ComponentColumn::clearClicked, this, &TForm1::BitBtn6Click);
+    connect(c->trackBar1(), &QSlider::valueChanged, this, [this](int p) { m_session.setZoom(p); });
+}
+
 void TForm1::FormCreate() {
     m_settingsPath = settingsFilePath();
     m_programFolder = QCoreApplication::applicationDirPath();
-    m_camera = CameraState{};
+    camera() = CameraState{};
 
     // InitFigures: the board built the figure table; the hidden list names them.
     for (const char* name : Board::figureNames())
         m_listBox1->addItem(QString::fromUtf8(name));
 
-    Board& board = m_editor.board();
+    Board& board = editor().board();
     board.setTimerHooks([this] { m_timer1->stop(); }, [this] { m_timer1->start(); });
     board.setClearedHook([this] {
         for (int i = 1; i <= 3; ++i)
             m_statusPanels[i]->clear();
     });
 
-    for (PaneWidget* pane : m_panes)
-        pane->setFrameSource(this);
+    for (Pane p : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD})
+        pane(p)->setFrameSource(&m_session);
     // Pnl2MouseDown / Pnl2MouseMove / Pnl2MouseUp: the 3D camera follows the mouse.
-    PaneWidget* pnl2 = m_panes[3];
+    PaneWidget* pnl2 = pane(Pane::ThreeD);
     pnl2->setMouseTracking(true);
     auto applyCursor = [this](CursorChange c) {
         if (c == CursorChange::SizeAll)
@@ -127,16 +147,16 @@ void TForm1::FormCreate() {
     };
     connect(pnl2, &PaneWidget::mousePressed, this,
             [this, applyCursor](MouseButton b, int x, int y) {
-                applyCursor(cameraPress(m_camera, b, x, y));
+                applyCursor(cameraPress(camera(), b, x, y));
             });
     connect(pnl2, &PaneWidget::mouseMoved, this,
-            [this](int x, int y) { cameraMove(m_camera, x, y); });
+            [this](int x, int y) { cameraMove(camera(), x, y); });
     connect(pnl2, &PaneWidget::mouseReleased, this, [this, applyCursor](MouseButton b, int, int) {
-        applyCursor(cameraRelease(m_camera, b));
+        applyCursor(cameraRelease(camera(), b));
     });
 
     m_listBox1->setCurrentRow(0);
-    m_editor.setFigureSelection(m_listBox1->currentRow());
+    editor().setFigureSelection(m_listBox1->currentRow());
 
     m_timer1->start();
     m_timer2->start();
@@ -160,8 +180,7 @@ void TForm1::FormShow() {
         loadSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
         applyWindowColors();
     }
-    m_frameSettings = sceneSettings();
-    m_geometry.update(m_editor.board(), m_frameSettings);
+    m_session.refresh(sceneSettings());
 }
 
 void TForm1::FormResize() {
@@ -216,10 +235,10 @@ void TForm1::FormDestroy() {
     m_destroyed = true;
     m_timer1->stop();
     m_timer2->stop();
-    m_editor.board().setTimerHooks({}, {});
-    m_editor.board().setClearedHook({});
-    m_editor.ClearAll();
-    // The panes release their GL objects (the axis quadric) with their contexts.
+    editor().board().setTimerHooks({}, {});
+    editor().board().setClearedHook({});
+    editor().ClearAll();
+    // The panes release their GL objects (the kept scene's buffers) with their contexts.
 }
 
 void TForm1::N5Click() {
@@ -233,17 +252,10 @@ void TForm1::N5Click() {
 }
 
 void TForm1::setViewMode(ViewMode mode) {
-    m_viewMode = mode;
-    const ViewLayout layout = layoutPanes(m_panel6->width(), m_panel6->height(), mode);
-    for (int i = 0; i < 4; ++i) {
-        const PaneBox& b = layout.boxes[i];
-        if (b.visible)
-            m_paneBoxes[i]->setGeometry(b.left, b.top, b.width, b.height);
-        m_paneBoxes[i]->setVisible(b.visible);
-    }
+    m_viewPanel->setViewMode(mode);
     static constexpr ViewMode order[5] = {ViewMode::Standard, ViewMode::Front, ViewMode::Top,
                                           ViewMode::Side, ViewMode::ThreeD};
-    for (int i = 0; i < 5; ++i)
+    for (std::size_t i = 0; i < 5; ++i)
         m_viewButtons[i]->setChecked(order[i] == mode);
 }
 
@@ -264,13 +276,13 @@ void TForm1::ToolButton20Click() {
 }
 
 int TForm1::zoom() const {
-    return m_trackBar1->value();
+    return m_column->trackBar1()->value();
 }
 void TForm1::btnZoomInClick() {
-    m_trackBar1->setValue(zoomIn(m_trackBar1->value()));
+    m_column->trackBar1()->setValue(zoomIn(zoom()));
 }
 void TForm1::btnZoomOutClick() {
-    m_trackBar1->setValue(zoomOut(m_trackBar1->value()));
+    m_column->trackBar1()->setValue(zoomOut(zoom()));
 }
 
 void TForm1::wheelEvent(QWheelEvent* e) {
@@ -290,13 +302,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
-    // Panel6 takes its new size from the window's layout after the window itself was resized:
-    // lay the panes out again then, for the new size.
-    if (watched == m_panel6 && e->type() == QEvent::Resize)
-        FormResize();
-    if (watched == m_rightPanel && e->type() == QEvent::Resize)
-        m_scrollBox1->setGeometry(m_rightPanel->width() - 248 - 2, 2, 248,
-                                  m_rightPanel->height() - 4);
     return QMainWindow::eventFilter(watched, e);
 }
 
@@ -305,10 +310,10 @@ SceneSettings TForm1::sceneSettings() const {
 }
 
 void TForm1::RenderFrame() {
-    m_frameSettings = sceneSettings();
-    m_geometry.update(m_editor.board(), m_frameSettings);
-    advanceFrame(m_camera, m_frameSettings, {m_panes[0], m_panes[1], m_panes[2], m_panes[3]});
-    if (const tDetal* d = m_editor.highlightedRecord()) {
+    m_session.refresh(sceneSettings());
+    advanceFrame(camera(), m_session.frameSettings(),
+                 {pane(Pane::Front), pane(Pane::Side), pane(Pane::Top), pane(Pane::ThreeD)});
+    if (const tDetal* d = editor().highlightedRecord()) {
         const CoordTexts t = coordinateTexts(*d);
         m_statusPanels[1]->setText(t.x);
         m_statusPanels[2]->setText(t.y);
@@ -325,10 +330,11 @@ void TForm1::applyWindowColors() {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColorValue(m_form1Color).toQColor());
     setPalette(pal);
-    QPalette sp = m_scrollBox1->palette();
+    QScrollArea* scroll = m_column->scrollBox1();
+    QPalette sp = scroll->palette();
     sp.setColor(QPalette::Window, ColorValue(m_scrollBoxColor).toQColor());
-    m_scrollBox1->setPalette(sp);
-    m_scrollBox1->widget()->setPalette(sp);
+    scroll->setPalette(sp);
+    scroll->widget()->setPalette(sp);
 }
 
 void TForm1::showError(const QString& text) {

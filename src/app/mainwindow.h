@@ -1,10 +1,11 @@
 #pragma once
 
 #include "camera.h"
-#include "editor.h"
+#include "editorsession.h"
 #include "panewidget.h"
 #include "scene.h"
 #include "viewlayout.h"
+#include "viewpanel.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -13,18 +14,11 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QFileDialog;
-class QGroupBox;
 class QLabel;
 class QListWidget;
-class QMenu;
-class QPushButton;
-class QScrollArea;
-class QSlider;
 class QTimer;
 class QToolBar;
-class QToolButton;
 class QColorDialog;
 
 namespace kelmira {
@@ -32,9 +26,12 @@ namespace kelmira {
 class TForm2;
 class TForm3;
 
-// The main window: owns the board, the four panes, the camera and both timers, and binds every
+class ComponentColumn;
+
+// The main window: wires the right-hand column, the view panel, the menus and toolbars to the
+// editing session, and holds both timers. Its handlers, named after their controls, each bind a
 // control to one editing, file or view operation.
-class TForm1 : public QMainWindow, public FrameSource {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
@@ -44,14 +41,14 @@ public:
     // they must be attached before the window is first shown.
     void attachWindows(TForm2* form2, TForm3* form3);
 
-    Editor& editor() { return m_editor; }
-    CameraState& camera() { return m_camera; }
+    Editor& editor() { return m_session.editor(); }
+    CameraState& camera() { return m_session.camera(); }
     int zoom() const;
     QTimer* timer1() const { return m_timer1; }
     QTimer* timer2() const { return m_timer2; }
-    QWidget* panel6() const { return m_panel6; }
-    PaneWidget* pane(Pane p) const { return m_panes[static_cast<int>(p) - 1]; }
-    ViewMode viewMode() const { return m_viewMode; }
+    QWidget* panel6() const { return m_viewPanel; }
+    PaneWidget* pane(Pane p) const { return m_viewPanel->pane(p); }
+    ViewMode viewMode() const { return m_viewPanel->viewMode(); }
     QString settingsPath() const { return m_settingsPath; }
     // The settings file is the program's own; tests point the window at a file of theirs.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
@@ -62,14 +59,6 @@ public:
     void setScratchPath(const QString& path) { m_scratchPath = path; }
     // The settings window's values the renderer reads at every frame.
     SceneSettings sceneSettings() const;
-
-    // What the panes draw from: the scene as the last tick left it.
-    const SceneGeometry& frameScene() const override { return m_geometry; }
-    Board& frameBoard() override { return m_editor.board(); }
-    // Read from the settings window once per tick; all four panes of the tick draw with it.
-    SceneSettings frameSettings() const override { return m_frameSettings; }
-    const CameraState& frameCamera() const override { return m_camera; }
-    int frameZoom() const override { return zoom(); }
 
     // One tick of Timer1: the kept scene brought up to date with the board and the settings,
     // the presentation step, a repaint of each pane whose picture changed, the coordinate
@@ -113,11 +102,8 @@ private:
     // construction (mainwindow_ui.cpp)
     void buildMenus();
     void buildToolBars();
-    void buildRightPanel();
-    void buildViewPanel();
     void buildStatusBar();
-    QAction* makeAction(const QString& name, const QString& text, void (TForm1::*slot)(),
-                        const QIcon& icon = {});
+    void connectColumn();
 
     // lifecycle
     void FormCreate();
@@ -129,8 +115,6 @@ private:
 
     // commands
     void AddComponent(int32_t kind, const QString& entryText);
-    void comboChange(int category);
-    void bitBtnSelectClick(int category);
     void moveClick(MoveDir dir);
     void turnClick(int32_t delta);
     void setViewMode(ViewMode mode);
@@ -142,12 +126,8 @@ private:
     bool saveProjectThroughDialog();
     void applyWindowColors();
 
-    Editor m_editor;
-    CameraState m_camera;
+    EditorSession m_session;
     WheelAccumulator m_wheel;
-    ViewMode m_viewMode = ViewMode::Standard;
-    SceneSettings m_frameSettings;
-    SceneGeometry m_geometry;
     QString m_settingsPath;
     QString m_scratchPath = QStringLiteral("Data/Clear.ini");
     QString m_programFolder;
@@ -169,15 +149,9 @@ private:
     std::array<QAction*, 13> m_toolButtons{};
     std::array<QAction*, 13> m_toolItems{};
 
-    std::array<QComboBox*, 4> m_combos{};
-    QSlider* m_trackBar1 = nullptr;
+    ComponentColumn* m_column = nullptr;
+    ViewPanel* m_viewPanel = nullptr;
     QListWidget* m_listBox1 = nullptr;
-    QListWidget* m_listBox2 = nullptr;
-    QScrollArea* m_scrollBox1 = nullptr;
-    QWidget* m_rightPanel = nullptr;
-    QWidget* m_panel6 = nullptr;
-    std::array<QGroupBox*, 4> m_paneBoxes{}; // pane order: front, side, top, 3D
-    std::array<PaneWidget*, 4> m_panes{};
     std::array<QLabel*, 5> m_statusPanels{};
 
     QFileDialog* m_openDialog1 = nullptr;

@@ -3,6 +3,7 @@
 
 #include "aboutwindow.h"
 #include "colorvalue.h"
+#include "componentcolumn.h"
 #include "deletecommand.h"
 #include "help.h"
 #include "imageexport.h"
@@ -56,37 +57,13 @@ QString chosenName(QFileDialog* d) {
 } // namespace
 
 void TForm1::refreshList() {
-    const QSignalBlocker block(m_listBox2);
-    m_listBox2->clear();
-    m_listBox2->addItems(m_editor.entryTexts());
-    m_listBox2->setCurrentRow(m_editor.highlighted());
-    if (m_editor.highlighted() < 0)
-        m_listBox2->clearSelection();
+    m_column->showEntries(editor().entryTexts(), editor().highlighted());
 }
 
 void TForm1::AddComponent(int32_t kind, const QString& entryText) {
-    m_editor.setFigureSelection(m_listBox1->currentRow());
-    m_editor.AddComponent(kind, entryText);
+    editor().setFigureSelection(m_listBox1->currentRow());
+    editor().AddComponent(kind, entryText);
     refreshList();
-}
-
-void TForm1::comboChange(int category) {
-    if (m_combos[category]->currentIndex() == 0)
-        return;
-    for (int c = 0; c < 4; ++c)
-        if (c != category) {
-            const QSignalBlocker block(m_combos[c]);
-            m_combos[c]->setCurrentIndex(0);
-        }
-}
-
-void TForm1::bitBtnSelectClick(int category) {
-    QComboBox* combo = m_combos[category];
-    const int p = combo->currentIndex();
-    if (p > 0)
-        AddComponent(p + categoryBase(category), QStringLiteral("-") + combo->currentText());
-    const QSignalBlocker block(combo);
-    combo->setCurrentIndex(0);
 }
 
 void TForm1::N11Click() {
@@ -96,12 +73,13 @@ void TForm1::N11Click() {
 }
 
 void TForm1::BitBtn5Click() {
-    switch (m_editor.Select()) {
+    switch (editor().Select()) {
     case Editor::SelectResult::EmptyBoard:
         showInfo(QStringLiteral("На плате нет размещенных деталей! Список пуст!"));
         break;
     case Editor::SelectResult::NoHighlight:
-        showError(QStringLiteral("List index out of bounds (%1)").arg(m_listBox2->currentRow()));
+        showError(QStringLiteral("List index out of bounds (%1)")
+                      .arg(m_column->listBox2()->currentRow()));
         break;
     case Editor::SelectResult::Selected:
         break;
@@ -110,21 +88,21 @@ void TForm1::BitBtn5Click() {
 
 void TForm1::moveClick(MoveDir dir) {
     const int step = m_form2 ? m_form2->moveStep() : 2;
-    m_editor.Move(dir, step);
+    editor().Move(dir, step);
 }
 
 void TForm1::turnClick(int32_t delta) {
-    m_editor.Turn(delta);
+    editor().Turn(delta);
 }
 
 void TForm1::BitBtn6Click() {
-    m_editor.ClearAll();
+    editor().ClearAll();
     refreshList();
 }
 
 void TForm1::N1231Click() {
     m_timer1->stop();
-    const DeleteResult r = deleteHighlighted(m_editor, m_scratchPath);
+    const DeleteResult r = deleteHighlighted(editor(), m_scratchPath);
     refreshList();
     m_timer1->start();
     if (!r.message.isEmpty())
@@ -139,7 +117,7 @@ void TForm1::ToolButton3Click() {
         return;
     const QString name = chosenName(m_openDialog1);
     m_openDialog1->selectFile(name);
-    const LoadResult r = loadProject(m_editor, name);
+    const LoadResult r = loadProject(editor(), name);
     refreshList();
     if (r.ok())
         showInfo(r.message);
@@ -162,7 +140,7 @@ bool TForm1::saveProjectThroughDialog() {
     const QString name = chosenName(m_saveDialog1);
     // The dialog keeps the name as typed, so confirming it again writes the same file.
     m_saveDialog1->selectFile(name);
-    const SaveResult r = saveProject(m_editor.board(), name);
+    const SaveResult r = saveProject(editor().board(), name);
     if (!r.ok) {
         showError(r.message);
         return false; // from the close question: the window stays open
@@ -190,7 +168,7 @@ void TForm1::N4Click() {
 
 void TForm1::N21Click() {
     // Captured before the dialog opens, so the dialog is never part of the picture.
-    const QImage picture = m_panel6->grab().toImage();
+    const QImage picture = m_viewPanel->grab().toImage();
     if (!m_dlg1) {
         m_dlg1 = makeFileDialog(this, "dlg1", QFileDialog::AcceptSave, imageDialogFilters());
         installImagePreview(m_dlg1);
