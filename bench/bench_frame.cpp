@@ -74,40 +74,59 @@ void BM_OneGridSweep(benchmark::State& state) {
 // the platform that made it.
 OffscreenRenderer* g_renderer = nullptr;
 
-void BM_FullFrame_Offscreen(benchmark::State& state) {
-    OffscreenRenderer& renderer = *g_renderer;
-    if (!renderer.isValid()) {
-        state.SkipWithError(qPrintable("no offscreen GL: " + renderer.errorString()));
-        return;
+// The offscreen renderer, or nothing (and the benchmark skipped) when no GL context exists.
+OffscreenRenderer* rendererFor(benchmark::State& state) {
+    if (!g_renderer->isValid()) {
+        state.SkipWithError(qPrintable("no offscreen GL: " + g_renderer->errorString()));
+        return nullptr;
     }
-    const auto board = makeBoard(int(state.range(0)));
-    const SceneSettings settings;
-    const CameraState camera;
-    const FrameInput in{*board, settings, camera, kZoomStart};
+    return g_renderer;
+}
+
+// A board of `state.range(0)` components under the default settings and camera.
+struct Scene {
+    explicit Scene(const benchmark::State& state) : board(makeBoard(int(state.range(0)))) {}
+    std::unique_ptr<Board> board;
+    SceneSettings settings;
+    CameraState camera;
+    FrameInput input() { return {*board, settings, camera, kZoomStart}; }
+    // An edit: the first component one cell along z and back, in turns.
+    void edit() {
+        tDetal& d = *board->detal(0);
+        board->MoveComponent(d, d.X, d.Y, d.Z + m_dz);
+        m_dz = -m_dz;
+    }
+
+private:
+    int32_t m_dz = 1;
+};
+
+void BM_FullFrame_Offscreen(benchmark::State& state) {
+    OffscreenRenderer* renderer = rendererFor(state);
+    if (!renderer)
+        return;
+    Scene scene(state);
+    const FrameInput in = scene.input();
     const QSize paneSize(470, 370);
     for (auto _ : state)
         for (Pane p : kPanes)
-            benchmark::DoNotOptimize(renderer.renderPane(p, paneSize, in));
-    state.SetLabel(renderer.backend() == OffscreenRenderer::Backend::Qt ? "Qt context"
-                                                                        : "EGL context");
+            benchmark::DoNotOptimize(renderer->renderPane(p, paneSize, in));
+    state.SetLabel(renderer->backend() == OffscreenRenderer::Backend::Qt ? "Qt context"
+                                                                         : "EGL context");
 }
 
 // One picture of the default camera: the 3D pane at its size in the editor at start-up
 // (range 1 = 0), or the four-pane sheet of Panel6 (range 1 = 1); kept scene or call by call.
 void frame(benchmark::State& state, OffscreenRenderer::Path path) {
-    OffscreenRenderer& renderer = *g_renderer;
-    if (!renderer.isValid()) {
-        state.SkipWithError(qPrintable("no offscreen GL: " + renderer.errorString()));
+    OffscreenRenderer* renderer = rendererFor(state);
+    if (!renderer)
         return;
-    }
-    const auto board = makeBoard(int(state.range(0)));
-    const SceneSettings settings;
-    const CameraState camera;
-    const FrameInput in{*board, settings, camera, kZoomStart};
+    Scene scene(state);
+    const FrameInput in = scene.input();
     const bool sheet = state.range(1) == 1;
     auto draw = [&] {
-        return sheet ? renderer.renderSheet(QSize(968, 768), in, true, QColor(240, 240, 240), path)
-                     : renderer.renderPane(Pane::ThreeD, QSize(469, 343), in, path);
+        return sheet ? renderer->renderSheet(QSize(968, 768), in, true, QColor(240, 240, 240), path)
+                     : renderer->renderPane(Pane::ThreeD, QSize(469, 343), in, path);
     };
     draw(); // the first frame builds and uploads the kept scene
     for (auto _ : state)
@@ -123,40 +142,30 @@ void BM_Frame_Immediate(benchmark::State& state) {
 }
 
 // The cost an edit adds to the next frame: the placed components tessellated again from the
-// kept models (every edit rebuilds them all), then the 3D pane drawn with the new buffer.
+// kept models (every edit rebuilds them all).
 void BM_RebuildAfterEdit(benchmark::State& state) {
-    const auto board = makeBoard(int(state.range(0)));
-    const SceneSettings settings;
-    SceneGeometry scene;
-    scene.update(*board, settings);
-    tDetal& moved = *board->detal(0);
-    int32_t dz = 1;
+    Scene scene(state);
+    SceneGeometry kept;
+    kept.update(*scene.board, scene.settings);
     for (auto _ : state) {
-        board->MoveComponent(moved, moved.X, moved.Y, moved.Z + dz);
-        dz = -dz;
-        scene.update(*board, settings);
+        scene.edit();
+        kept.update(*scene.board, scene.settings);
     }
-    const Mesh& m = scene.mesh(SceneGeometry::Part::Components);
+    const Mesh& m = kept.mesh(SceneGeometry::Part::Components);
     state.counters["triangles"] = m.triangleCount();
     state.counters["lines"] = m.lineCount();
 }
 
+// The same, then the 3D pane drawn with the new buffer uploaded.
 void BM_FrameAfterEdit(benchmark::State& state) {
-    OffscreenRenderer& renderer = *g_renderer;
-    if (!renderer.isValid()) {
-        state.SkipWithError(qPrintable("no offscreen GL: " + renderer.errorString()));
+    OffscreenRenderer* renderer = rendererFor(state);
+    if (!renderer)
         return;
-    }
-    const auto board = makeBoard(int(state.range(0)));
-    const SceneSettings settings;
-    const CameraState camera;
-    const FrameInput in{*board, settings, camera, kZoomStart};
-    tDetal& moved = *board->detal(0);
-    int32_t dz = 1;
+    Scene scene(state);
+    const FrameInput in = scene.input();
     for (auto _ : state) {
-        board->MoveComponent(moved, moved.X, moved.Y, moved.Z + dz);
-        dz = -dz;
-        benchmark::DoNotOptimize(renderer.renderPane(Pane::ThreeD, QSize(469, 343), in));
+        scene.edit();
+        benchmark::DoNotOptimize(renderer->renderPane(Pane::ThreeD, QSize(469, 343), in));
     }
 }
 
