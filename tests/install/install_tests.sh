@@ -59,6 +59,8 @@ check_program() {
   mkdir "$elsewhere"
   (cd "$elsewhere" && exec "$prog/kelmira") >"$tmp/editor.log" 2>&1 &
   editor=$!
+  # Other tests may show windows of the same title on this display at the same time.
+  export XWINDOW_PID=$editor
   "$KELMIRA_XWINDOW" icon "$title" >"$tmp/icon-sizes" ||
     fail "the editor's main window did not appear, or has no icon"
   grep -qx 32x32 "$tmp/icon-sizes" || fail "the main window has no 32x32 icon: $(tr '\n' ' ' <"$tmp/icon-sizes")"

@@ -3,13 +3,15 @@
 //   xwindow close TITLE       asks the window to close (WM_DELETE_WINDOW, as a close box does)
 //   xwindow key TITLE KEYSYM  types one key into the window
 //   xwindow icon TITLE        prints the sizes of the window's icon, fails when it has none
-// Each waits up to 20 s for a shown top-level window with exactly that title.
+// Each waits up to 20 s for a shown top-level window with exactly that title; with XWINDOW_PID
+// set, only one of that process (other programs on the same display may show the same title).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -32,6 +34,30 @@ std::string windowTitle(Display* dpy, Window w) {
     return title;
 }
 
+unsigned long g_pid = 0; // 0: any process
+
+bool ofProcess(Display* dpy, Window w) {
+    if (!g_pid)
+        return true;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool match = false;
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data) {
+        match = count == 1 && *reinterpret_cast<const unsigned long*>(data) == g_pid;
+        XFree(data);
+    }
+    return match;
+}
+
+// Windows of other programs come and go while the tree is walked; a vanished one is skipped.
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
 // A desktop's window manager puts each top-level window into a frame of its own, so the search
 // goes down the tree; under a bare X server the windows are children of the root.
 Window findIn(Display* dpy, Window parentWindow, const std::string& title, int depth) {
@@ -44,7 +70,7 @@ Window findIn(Display* dpy, Window parentWindow, const std::string& title, int d
         XWindowAttributes a;
         if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable)
             continue;
-        if (windowTitle(dpy, children[i]) == title)
+        if (windowTitle(dpy, children[i]) == title && ofProcess(dpy, children[i]))
             found = children[i];
         else if (depth > 0)
             found = findIn(dpy, children[i], title, depth - 1);
@@ -155,6 +181,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "xwindow: no X display\n");
         return 2;
     }
+    XSetErrorHandler(ignoreErrors);
+    if (const char* pid = std::getenv("XWINDOW_PID"))
+        g_pid = std::strtoul(pid, nullptr, 10);
     const std::string command = argv[1];
     int rc = 0;
     const Window w = findWindow(dpy, argv[2]);
