@@ -14,8 +14,8 @@ namespace kelmira {
 
 class Board;
 
-// What a pane draws from; the main window implements it over the scene it keeps up to date at
-// every tick, Form2's controls, its CameraState and TrackBar1.
+// What a pane draws from: in the editor, the editing session, which the main window's tick
+// brings up to date from the board, Form2's controls, the camera and TrackBar1.
 class FrameSource {
 public:
     virtual ~FrameSource() = default;
