@@ -1,5 +1,7 @@
 #include "renderoptions.h"
 
+#include "gltfexport.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -61,6 +63,7 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
     ParsedOptions result;
     RenderOptions& o = result.options;
     std::optional<QSize> size;
+    QString pictureOption; // the first option given that only a picture uses
     auto fail = [&result](const QString& message) {
         result.error = message;
         return result;
@@ -78,6 +81,8 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
         }
         if (arg == QLatin1String("--immediate")) {
             o.immediate = true;
+            if (pictureOption.isEmpty())
+                pictureOption = arg;
             continue;
         }
         if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
@@ -109,6 +114,10 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                 return fail(QStringLiteral("у параметра %1 нет значения").arg(name));
             value = args[++i];
         }
+        static const QStringList kPictureOnly{"--view", "--size",     "--yaw",   "--pitch",
+                                              "--pan",  "--distance", "--repeat"};
+        if (pictureOption.isEmpty() && kPictureOnly.contains(name))
+            pictureOption = name;
 
         if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
             o.output = value;
@@ -166,11 +175,19 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
     if (o.project.isEmpty())
         return fail(QStringLiteral("не указан файл проекта"));
     if (o.output.isEmpty())
-        return fail(QStringLiteral("не указан файл изображения (-o ФАЙЛ)"));
+        return fail(QStringLiteral("не указан файл изображения или модели (-o ФАЙЛ)"));
+    if (gltfContainerForPath(o.output)) {
+        // A model has no camera, size or frame time: such an option means a mix-up.
+        if (!pictureOption.isEmpty())
+            return fail(QStringLiteral("параметр %1 относится к картинке, а «%2» — 3D-модель")
+                            .arg(pictureOption, o.output));
+        o.model = true;
+        return result;
+    }
     const auto format = imageFormatForPath(o.output);
     if (!format)
-        return fail(QStringLiteral("неизвестный формат изображения «%1»: ожидается .png, .jpg, "
-                                   ".jpeg или .bmp")
+        return fail(QStringLiteral("неизвестный формат файла «%1»: ожидается изображение .png, "
+                                   ".jpg, .jpeg или .bmp либо 3D-модель .glb или .gltf")
                         .arg(o.output));
     o.format = *format;
     o.size = size.value_or(defaultRenderSize(o.view));
@@ -190,12 +207,15 @@ QString renderHelpText() {
     const CameraState cam;
     return QStringLiteral(
                "Использование: kelmira-render ПРОЕКТ.kelmar -o ИЗОБРАЖЕНИЕ [параметры]\n"
+               "       kelmira-render ПРОЕКТ.kelmar -o МОДЕЛЬ.glb|.gltf [--settings ФАЙЛ]\n"
                "\n"
                "Рисует плату из файла проекта без окна редактора и без дисплея и сохраняет\n"
-               "картинку в формате PNG, JPEG или BMP (по расширению файла).\n"
+               "картинку в формате PNG, JPEG или BMP либо 3D-модель glTF 2.0 для других\n"
+               "программ (по расширению файла).\n"
                "\n"
                "Параметры:\n"
-               "  -o, --output ФАЙЛ   файл изображения: .png, .jpg, .jpeg или .bmp\n"
+               "  -o, --output ФАЙЛ   файл изображения (.png, .jpg, .jpeg, .bmp) или модели\n"
+               "                      (.glb — двоичный, .gltf — JSON со встроенными данными)\n"
                "  --view ВИД          front (спереди), side (сбоку), top (сверху), 3d (3D-вид)\n"
                "                      или sheet (все четыре вида с подписями, как в окне\n"
                "                      редактора); по умолчанию sheet\n"
@@ -207,7 +227,8 @@ QString renderHelpText() {
                "                      (по умолчанию %7)\n"
                "  --pan X,Y           сдвиг 3D-камеры (по умолчанию %8,%9)\n"
                "  --settings ФАЙЛ     цвета и вид сцены из файла настроек редактора\n"
-               "                      (Data/Settings.ini); без него — значения по умолчанию\n"
+               "                      (Data/Settings.ini); без него — значения по умолчанию;\n"
+               "                      для модели — предметный столик, цвета и шаг поворота\n"
                "  --strict            неполный или повреждённый проект считать ошибкой\n"
                "  --repeat N          после одного пробного кадра нарисовать картинку ещё N\n"
                "                      раз и вывести среднее и лучшее время кадра (для замеров)\n"
@@ -219,9 +240,18 @@ QString renderHelpText() {
                "ошибки (как при загрузке в редакторе), а на stderr выводится предупреждение;\n"
                "с --strict изображение не создаётся и код выхода 1.\n"
                "\n"
-               "Коды выхода: 0 — изображение сохранено; 1 — проект или настройки не\n"
-               "прочитаны, файл изображения не записан или нет OpenGL; 2 — неверная командная\n"
-               "строка. При ошибке файл изображения не создаётся и не изменяется.\n")
+               "3D-модель (.glb или .gltf) содержит сцену, которую показывает редактор, в\n"
+               "метрах: единица сцены — 1 см, плата 20 x 20 см, ось Y вверх. Узлы: «Плата»,\n"
+               "«Предметный столик» (если он показан) и каждый размещённый компонент под\n"
+               "своим именем с номером среди компонентов этого вида в списке размещённых\n"
+               "(«Резистор 3»). Грани — треугольники, контуры и выводы — линии; каждый цвет —\n"
+               "свой материал без освещения (KHR_materials_unlit). Оси и сетки плоскостей в\n"
+               "модель не входят. Для модели OpenGL не нужен; параметры камеры, размера и\n"
+               "замера времени к ней не применяются.\n"
+               "\n"
+               "Коды выхода: 0 — файл сохранён; 1 — проект или настройки не прочитаны, файл\n"
+               "не записан или нет OpenGL; 2 — неверная командная строка. При ошибке файл\n"
+               "изображения или модели не создаётся и не изменяется.\n")
         .arg(sheet.width())
         .arg(sheet.height())
         .arg(pane.width())

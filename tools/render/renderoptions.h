@@ -18,6 +18,7 @@ struct RenderOptions {
     QString project;
     QString output;
     ImageFormat format = ImageFormat::Png;
+    bool model = false; // -o names a .glb or .gltf: the board as a 3D model, not a picture
     ViewMode view = ViewMode::Standard; // the sheet: all four panes as Panel6 shows them
     QSize size; // already resolved: the view's default when --size was not given
     CameraState camera;

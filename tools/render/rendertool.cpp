@@ -1,6 +1,7 @@
 #include "rendertool.h"
 
 #include "editor.h"
+#include "gltfexport.h"
 #include "ini.h"
 #include "offscreen.h"
 #include "projectfile.h"
@@ -33,6 +34,15 @@ int failWith(QTextStream& err, const QString& message) {
     return kExitFailed;
 }
 
+// The file layer words its messages as sentences; here they follow "ошибка: ".
+QString asClause(QString sentence) {
+    if (sentence.endsWith(QLatin1Char('.')))
+        sentence.chop(1);
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toLower();
+    return sentence;
+}
+
 } // namespace
 
 int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
@@ -63,6 +73,12 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
         if (o.strict)
             return failWith(err, loaded.message);
         err << QStringLiteral("kelmira-render: предупреждение: ") << loaded.message << Qt::endl;
+    }
+
+    if (o.model) {
+        // No GL: the model is written from the geometry the panes keep, not from pixels.
+        const WriteOutcome written = exportGltf(editor.board(), settings, o.output);
+        return written.ok ? kExitOk : failWith(err, asClause(written.message));
     }
 
     // Opened before the costly part so that an unwritable place is reported at once; the
