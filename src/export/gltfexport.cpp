@@ -23,9 +23,6 @@ namespace {
 
 using Vec3 = std::array<float, 3>;
 
-// Where drawScene puts grid cell (0, 0, 0): the kept components are in grid coordinates.
-constexpr double kGridCorner[3] = {-8, -1, -8};
-
 constexpr const char* kUnlit = "KHR_materials_unlit";
 
 QString kindName(int32_t kind) {

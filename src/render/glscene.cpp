@@ -1,6 +1,7 @@
 #include "glscene.h"
 
 #include "glcanvas.h"
+#include "renderer.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -76,7 +77,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     for (int i = 0; i < planes.count; ++i)
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
-    glTranslatef(-8, -1, -8);
+    glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
     drawPart(g, SceneGeometry::Part::Components);
     glLineWidth(0.5f);
     glShadeModel(GL_SMOOTH);

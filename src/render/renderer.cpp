@@ -252,7 +252,7 @@ void drawScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric, Board& 
                ModelDrawer drawer) {
     drawFixedScene(c, s, axisQuadric);
     c.lineWidth(1);
-    c.translate(-8, -1, -8);
+    c.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
     drawPlacedComponents(c, board, s.rotationStep, drawer);
     c.lineWidth(0.5f);
 }

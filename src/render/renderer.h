@@ -88,7 +88,8 @@ ComponentPassStats drawPlacedComponentsSweep(Canvas& c, Board& board, int rotati
                                              ModelDrawer drawer = nullptr);
 
 // Scene-space distance between neighbouring grid cells; cell (x, y, z) stands at
-// (-8, -1, -8) + kCellSpacing * (x, y, z).
+// kGridCorner + kCellSpacing * (x, y, z).
 constexpr float kCellSpacing = 0.1075f;
+constexpr float kGridCorner[3] = {-8, -1, -8};
 
 } // namespace kelmira

@@ -19,7 +19,7 @@ class Board;
 class SceneGeometry {
 public:
     // Fixed: board, stage, outlines, axes. Components: every occupied cell's model, in grid
-    // coordinates (the pane moves the grid's corner to (-8, -1, -8)). A grid is empty while
+    // coordinates (the pane moves the grid's corner to kGridCorner). A grid is empty while
     // its plane is switched off.
     enum class Part { Fixed, GridXZ, GridXY, GridYZ, Components };
     static constexpr int kPartCount = 5;
