@@ -177,7 +177,13 @@ void TForm1::FormShow() {
     setViewMode(ViewMode::Standard);
     if (m_form2) {
         IniFile ini(m_settingsPath);
-        loadSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
+        StoredSettings current = m_form2->values();
+        current.form1Color = m_form1Color;
+        current.scrollBox1Color = m_scrollBoxColor;
+        const StoredSettings read = loadSettings(ini, current);
+        m_form1Color = read.form1Color;
+        m_scrollBoxColor = read.scrollBox1Color;
+        m_form2->applyValues(read);
         applyWindowColors();
     }
     m_session.refresh(sceneSettings());
@@ -223,7 +229,10 @@ void TForm1::FormClose() {
     if (!m_form2)
         return;
     IniFile ini(m_settingsPath);
-    const QString error = saveSettings(ini, *m_form2, m_form1Color, m_scrollBoxColor);
+    StoredSettings values = m_form2->values();
+    values.form1Color = m_form1Color;
+    values.scrollBox1Color = m_scrollBoxColor;
+    const QString error = saveSettings(ini, values);
     // The program still ends: the settings of this run are lost, and the user is told so.
     if (!error.isEmpty())
         showError(error);

@@ -1,7 +1,5 @@
 #include "settingsfile.h"
 
-#include "settingswindow.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -84,25 +82,16 @@ QString unableToWriteMessage(const QString& path) {
     return QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
 }
 
-void loadSettings(IniFile& ini, TForm2& form2, qint32& form1Color, qint32& scrollBox1Color) {
+StoredSettings loadSettings(IniFile& ini, const StoredSettings& current) {
     ini.load();
-    StoredSettings current = form2.values();
-    current.form1Color = form1Color;
-    current.scrollBox1Color = scrollBox1Color;
-    const StoredSettings read = readStoredSettings(ini, current);
-    form1Color = read.form1Color;
-    scrollBox1Color = read.scrollBox1Color;
-    form2.applyValues(read);
+    return readStoredSettings(ini, current);
 }
 
-QString saveSettings(IniFile& ini, const TForm2& form2, qint32 form1Color, qint32 scrollBox1Color) {
+QString saveSettings(IniFile& ini, const StoredSettings& values) {
     // Start from the file as it is now, so that whatever else it holds is kept.
     const QString path = QFileInfo(ini.path()).absoluteFilePath();
     if (!ini.load())
         return unableToWriteMessage(path);
-    StoredSettings values = form2.values();
-    values.form1Color = form1Color;
-    values.scrollBox1Color = scrollBox1Color;
     writeStoredSettings(ini, values);
     if (!ini.save())
         return unableToWriteMessage(path);

@@ -9,8 +9,6 @@
 
 namespace kelmira {
 
-class TForm2;
-
 // Every value the settings file holds, with the design values of a fresh run.
 struct StoredSettings {
     qint32 form1Color = ColorValue::buttonFace().raw();
@@ -36,6 +34,10 @@ struct StoredSettings {
     bool radioButton1 = true;
     bool radioButton2 = false;
 
+    // Degrees that one rotation step stands for: 45, 90, or 0 when neither radio button is
+    // checked (a settings file can leave both unchecked).
+    int rotationStep() const { return radioButton1 ? 45 : radioButton2 ? 90 : 0; }
+
     bool operator==(const StoredSettings&) const = default;
 };
 
@@ -56,12 +58,12 @@ QString settingsFilePath();
 // "Unable to write to <path>", the message shown when the settings cannot be saved.
 QString unableToWriteMessage(const QString& path);
 
-// Reads the settings file into the settings window and the main window's two colours.
-// A missing or unreadable file, or a missing or bad key, keeps the current value.
-void loadSettings(IniFile& ini, TForm2& form2, qint32& form1Color, qint32& scrollBox1Color);
+// Reads the settings file over `current`: a missing or unreadable file, or a missing or bad
+// key, keeps the current value.
+StoredSettings loadSettings(IniFile& ini, const StoredSettings& current);
 
-// Writes the current settings into the file, keeping all else in it. Returns an empty string
-// on success, else unableToWriteMessage(); the file is then as it was.
-QString saveSettings(IniFile& ini, const TForm2& form2, qint32 form1Color, qint32 scrollBox1Color);
+// Writes the values into the file, keeping all else in it. Returns an empty string on
+// success, else unableToWriteMessage(); the file is then as it was.
+QString saveSettings(IniFile& ini, const StoredSettings& values);
 
 } // namespace kelmira

@@ -10,13 +10,11 @@
 #include "imageexport.h"
 #include "projectfile.h"
 #include "settingsfile.h"
-#include "settingswindow.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -78,7 +76,7 @@ EditorState stateOf(const Editor& e) {
     return s;
 }
 
-Outcome write(Writer w, const QString& folder, Editor& e, const TForm2& form2) {
+Outcome write(Writer w, const QString& folder, Editor& e, const StoredSettings& settings) {
     const QString path = QDir(folder).filePath(fileNameOf(w));
     switch (w) {
     case Writer::Project: {
@@ -87,7 +85,7 @@ Outcome write(Writer w, const QString& folder, Editor& e, const TForm2& form2) {
     }
     case Writer::Settings: {
         IniFile ini(path);
-        const QString message = saveSettings(ini, form2, 0x123456, 0x654321);
+        const QString message = saveSettings(ini, settings);
         return {message.isEmpty(), message};
     }
     case Writer::Scratch: {
@@ -201,21 +199,23 @@ void TestWriteFaults::failedWriteLosesNothing() {
         e.PlaceStored(10 + i % 100, 10 + i / 100, 20, 1 + i % 4, 11 + i % 5, i);
     e.setHighlighted(1);
     QCOMPARE(e.Select(), Editor::SelectResult::Selected);
-    TForm2 form2;
-    form2.findChild<QSlider*>(QStringLiteral("TrackBar1"))->setValue(100);
+    StoredSettings settings;
+    settings.form1Color = 0x123456;
+    settings.scrollBox1Color = 0x654321;
+    settings.trackBar1 = 100;
     const EditorState before = stateOf(e);
     const QStringList around = listing(folder);
 
     Outcome out;
     if (fault == Fault::ReadOnlyFolder) {
         AsNobody nobody;
-        out = write(writer, folder, e, form2);
+        out = write(writer, folder, e, settings);
     } else if (fault == Fault::FailsMidway) {
         FileSizeLimit limit(128);
         QVERIFY(limit.active());
-        out = write(writer, folder, e, form2);
+        out = write(writer, folder, e, settings);
     } else {
-        out = write(writer, folder, e, form2);
+        out = write(writer, folder, e, settings);
     }
     QFile::setPermissions(folder, kOpen);
 
@@ -252,7 +252,7 @@ void TestWriteFaults::failedWriteLosesNothing() {
     // The program goes on: the same write succeeds once there is somewhere to put it.
     const QString good = dir.filePath(QStringLiteral("good"));
     QVERIFY(QDir().mkpath(good));
-    const Outcome again = write(writer, good, e, form2);
+    const Outcome again = write(writer, good, e, settings);
     QVERIFY2(again.ok, qPrintable(again.message));
     QVERIFY(QFileInfo(QDir(good).filePath(name)).size() > 0);
     if (writer == Writer::Scratch)

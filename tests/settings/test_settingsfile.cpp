@@ -1,13 +1,7 @@
 #include "settingsfile.h"
-#include "settingswindow.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,12 +49,11 @@ const QByteArray kFreshFile = "[Form1]\n"
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void freshRunWritesDesignValues();
     void readSettles_data();
     void readSettles();
-    void storedPeriodReachesCaptionAndTimerBeforeShow();
-    void roundTripThroughTheWindow();
+    void rotationStepFollowsTheRadioButtons();
     void saveKeepsOtherContent();
     void unwritableFileIsReported_data();
     void unwritableFileIsReported();
@@ -72,11 +65,8 @@ void TestSettingsFile::freshRunWritesDesignValues() {
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Settings.ini"));
     IniFile ini(path);
-    TForm2 form2;
-    qint32 form1 = ColorValue::buttonFace().raw();
-    qint32 scrollBox = form1;
-    loadSettings(ini, form2, form1, scrollBox); // no file: nothing changes
-    QCOMPARE(saveSettings(ini, form2, form1, scrollBox), QString());
+    const StoredSettings values = loadSettings(ini, StoredSettings{}); // no file: nothing changes
+    QCOMPARE(saveSettings(ini, values), QString());
     QCOMPARE(readAll(path), kFreshFile);
 }
 
@@ -152,80 +142,13 @@ void TestSettingsFile::readSettles() {
     QVERIFY(got == expected);
 }
 
-void TestSettingsFile::storedPeriodReachesCaptionAndTimerBeforeShow() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("Settings.ini"));
-    QVERIFY(writeAll(path, "[Form2]\nTrackBar1=80\n"));
-    IniFile ini(path);
-    TForm2 form2;
-    QSignalSpy spy(&form2, &TForm2::frameIntervalChanged);
-    qint32 a = 0, b = 0;
-    loadSettings(ini, form2, a, b);
-
-    QVERIFY(!form2.isVisible());
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toInt(), 80);
-    QCOMPARE(form2.frameInterval(), 80);
-    auto* box = form2.findChild<QGroupBox*>(QStringLiteral("GroupBox10"));
-    QVERIFY(box);
-    QCOMPARE(box->title(), QStringLiteral("Время обновлений кадров : 80 мсек."));
-}
-
-void TestSettingsFile::roundTripThroughTheWindow() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("Settings.ini"));
-
-    TForm2 first;
-    first.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&first));
-    // Flip every check box by clicking it, as a user would.
-    for (int n : {1, 2, 4, 5, 6, 7, 8, 9}) {
-        auto* box = first.findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(n));
-        QVERIFY2(box, qPrintable(QString::number(n)));
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-    }
-    for (int p = 1; p <= TForm2::kPanelCount; ++p)
-        first.setPanelColor(p, ColorValue::fromRgb(p * 10, p * 20, p * 30));
-    // A system colour goes back to the file as the same number.
-    first.setPanelColor(TForm2::BackgroundPanel, ColorValue::system(5));
-    first.findChild<QSlider*>(QStringLiteral("TrackBar1"))->setValue(97);
-    first.findChild<QSlider*>(QStringLiteral("TrackBar2"))->setValue(4);
-    QTest::mouseClick(first.findChild<QRadioButton*>(QStringLiteral("RadioButton2")),
-                      Qt::LeftButton, {}, QPoint(8, 8));
-    QCOMPARE(first.rotationStep(), 90);
-
-    IniFile ini(path);
-    QCOMPARE(saveSettings(ini, first, 0x00ABCDEF, ColorValue::system(12).raw()), QString());
-
-    TForm2 second;
-    qint32 form1 = ColorValue::buttonFace().raw();
-    qint32 scrollBox = form1;
-    IniFile again(path);
-    loadSettings(again, second, form1, scrollBox);
-    QCOMPARE(form1, 0x00ABCDEF);
-    QCOMPARE(scrollBox, ColorValue::system(12).raw());
-
-    const StoredSettings a = first.values();
-    const StoredSettings b = second.values();
-    QVERIFY(!a.checkBox1 && a.checkBox2 && a.checkBox4 && !a.checkBox5 && a.checkBox9);
-    QVERIFY(a == b);
-    QCOMPARE(second.panelColor(TForm2::BackgroundPanel), ColorValue::system(5));
-    QCOMPARE(second.frameInterval(), 97);
-    QCOMPARE(second.moveStep(), 4);
-    QCOMPARE(second.rotationStep(), 90);
-
-    // "Neither" survives a round trip too.
-    StoredSettings neither = b;
-    neither.radioButton1 = neither.radioButton2 = false;
-    second.applyValues(neither);
-    QCOMPARE(second.rotationStep(), 0);
-    QCOMPARE(saveSettings(again, second, form1, scrollBox), QString());
-    TForm2 third;
-    IniFile once_more(path);
-    loadSettings(once_more, third, form1, scrollBox);
-    QCOMPARE(third.rotationStep(), 0);
+void TestSettingsFile::rotationStepFollowsTheRadioButtons() {
+    StoredSettings s;
+    QCOMPARE(s.rotationStep(), 45);
+    s.radioButton1 = false;
+    QCOMPARE(s.rotationStep(), 0);
+    s.radioButton2 = true;
+    QCOMPARE(s.rotationStep(), 90);
 }
 
 void TestSettingsFile::saveKeepsOtherContent() {
@@ -236,13 +159,11 @@ void TestSettingsFile::saveKeepsOtherContent() {
     QVERIFY(writeAll(path, before));
 
     IniFile ini(path);
-    TForm2 form2;
-    qint32 a = ColorValue::buttonFace().raw(), b = a;
-    loadSettings(ini, form2, a, b);
-    QCOMPARE(form2.frameInterval(), 120);
+    const StoredSettings values = loadSettings(ini, StoredSettings{});
+    QCOMPARE(values.trackBar1, 120);
     // Someone edits the file while the program runs: the save starts from the file as it is.
     QVERIFY(writeAll(path, before + "[Late]\r\nX=1\r\n"));
-    QCOMPARE(saveSettings(ini, form2, a, b), QString());
+    QCOMPARE(saveSettings(ini, values), QString());
 
     const QByteArray after = readAll(path);
     QVERIFY(after.startsWith("; kept\r\n[Extra]\r\nName=value\r\n[form2]\r\nTrackBar1=120\r\n"));
@@ -274,10 +195,10 @@ void TestSettingsFile::unwritableFileIsReported() {
     if (how == QLatin1String("folder"))
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
 
-    TForm2 form2;
-    form2.findChild<QSlider*>(QStringLiteral("TrackBar1"))->setValue(100);
+    StoredSettings values;
+    values.trackBar1 = 100;
     IniFile ini(path);
-    const QString message = saveSettings(ini, form2, 0, 0);
+    const QString message = saveSettings(ini, values);
     QCOMPARE(message, QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(path));
     if (how == QLatin1String("missing"))
         QVERIFY(!QFileInfo::exists(folder));

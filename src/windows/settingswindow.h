@@ -18,12 +18,12 @@ namespace kelmira {
 
 class ColorPanel;
 
-// The settings window, "Form2". Its controls are the settings: the renderer and the editing
-// commands read them through the accessors below whenever they need a value. It has no OK
-// or Cancel; closing it only hides it.
+// The settings window, "Form2". Its controls are the settings: the main window reads them as
+// StoredSettings (values()) whenever it needs them, and puts the settings file's values in
+// with applyValues(). It has no OK or Cancel; closing it only hides it.
 class TForm2 : public QWidget {
     Q_OBJECT
-  public:
+public:
     // Panel numbers, as in the control names Panel1..Panel7.
     enum Panel {
         StagePanel = 1,
@@ -38,48 +38,31 @@ class TForm2 : public QWidget {
 
     explicit TForm2(QWidget* parent = nullptr);
 
-    bool stageShown() const;       // CheckBox1
-    bool presentationMode() const; // CheckBox2
-    bool axisXShown() const;       // CheckBox5 "OX"
-    bool axisYShown() const;       // CheckBox7 "OY"
-    bool axisZShown() const;       // CheckBox6 "OZ"
-    bool planeXYShown() const;     // CheckBox9
-    bool planeYZShown() const;     // CheckBox8
-    bool planeXZShown() const;     // CheckBox4
-
-    // panel is 1..7 (see Panel); another number asserts and reads as black.
-    ColorValue panelColor(int panel) const;
-    QColor panelQColor(int panel) const { return panelColor(panel).toQColor(); }
+    // panel is 1..7 (see Panel); another number asserts and changes nothing.
     void setPanelColor(int panel, ColorValue color);
-    // The colour the panel's dialog will open on: its last confirmed colour.
-    QColor dialogColor(int panel) const;
 
-    int frameInterval() const; // TrackBar1, ms
-    int moveStep() const;      // TrackBar2, cells
-    // Degrees that one rotation step stands for: 45, 90, or 0 when neither button is checked
-    // (a settings file can leave both unchecked).
-    int rotationStep() const;
+    int moveStep() const; // TrackBar2, cells
 
     // The controls' state as the settings file stores it (the main window's two colours
     // are left at their defaults), and the reverse.
     StoredSettings values() const;
     void applyValues(const StoredSettings& values);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void frameIntervalChanged(int milliseconds);
     // Any control changed, by the user or by applyValues().
     void settingsChanged();
 
-  public Q_SLOTS:
+public Q_SLOTS:
     void TrackBar1Change(int position);
     // Asks for the panel's colour with its own dialog; a confirmed colour becomes the
     // panel's colour and the dialog's next starting colour.
     void panelClick(int panel);
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     struct ColorDialogState {
         QString name;
         QColor last;

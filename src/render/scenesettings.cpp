@@ -30,7 +30,7 @@ SceneSettings sceneSettingsFrom(const StoredSettings& stored) {
     s.axisZColor = rgbOf(stored.panels[4]);
     s.background = rgbOf(stored.panels[5]);
     s.planeColor = rgbOf(stored.panels[6]);
-    s.rotationStep = stored.radioButton1 ? 45 : stored.radioButton2 ? 90 : 0;
+    s.rotationStep = stored.rotationStep();
     return s;
 }
 

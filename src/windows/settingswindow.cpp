@@ -199,38 +199,6 @@ void TForm2::buildRotation() {
     m_radioButton1->setChecked(true);
 }
 
-bool TForm2::stageShown() const {
-    return m_checkBoxes[1]->isChecked();
-}
-bool TForm2::presentationMode() const {
-    return m_checkBoxes[2]->isChecked();
-}
-bool TForm2::axisXShown() const {
-    return m_checkBoxes[5]->isChecked();
-}
-bool TForm2::axisYShown() const {
-    return m_checkBoxes[7]->isChecked();
-}
-bool TForm2::axisZShown() const {
-    return m_checkBoxes[6]->isChecked();
-}
-bool TForm2::planeXYShown() const {
-    return m_checkBoxes[9]->isChecked();
-}
-bool TForm2::planeYZShown() const {
-    return m_checkBoxes[8]->isChecked();
-}
-bool TForm2::planeXZShown() const {
-    return m_checkBoxes[4]->isChecked();
-}
-
-ColorValue TForm2::panelColor(int panel) const {
-    Q_ASSERT(panel >= 1 && panel <= kPanelCount);
-    if (panel < 1 || panel > kPanelCount)
-        return {};
-    return m_panels[panel - 1]->color();
-}
-
 void TForm2::setPanelColor(int panel, ColorValue color) {
     Q_ASSERT(panel >= 1 && panel <= kPanelCount);
     if (panel < 1 || panel > kPanelCount)
@@ -241,26 +209,8 @@ void TForm2::setPanelColor(int panel, ColorValue color) {
     Q_EMIT settingsChanged();
 }
 
-QColor TForm2::dialogColor(int panel) const {
-    Q_ASSERT(panel >= 1 && panel <= kPanelCount);
-    if (panel < 1 || panel > kPanelCount)
-        return {};
-    return m_dialogs[panel - 1].last;
-}
-
-int TForm2::frameInterval() const {
-    return m_trackBar1->value();
-}
 int TForm2::moveStep() const {
     return m_trackBar2->value();
-}
-
-int TForm2::rotationStep() const {
-    if (m_radioButton1->isChecked())
-        return 45;
-    if (m_radioButton2->isChecked())
-        return 90;
-    return 0;
 }
 
 StoredSettings TForm2::values() const {

@@ -1,5 +1,6 @@
 #include "aboutwindow.h"
 #include "help.h"
+#include "settingsfile.h"
 #include "settingswindow.h"
 #include "wrappedcaption.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,11 @@
 using namespace kelmira;
 
 namespace {
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 // Runs `inside` on the colour dialog once it is up, then accepts or rejects it.
 struct DialogSeen {
@@ -68,6 +75,8 @@ private Q_SLOTS:
     void colorDialogsOpenOnTheirOwnLastColour();
     void radioButtonsAreOneGroupForTheUser();
     void closingHidesAndKeepsValues();
+    void storedPeriodReachesCaptionAndTimerBeforeShow();
+    void roundTripThroughTheWindow();
     void aboutWindowIsOneWindowAndButtonHidesIt();
     void helpOpensThePageOnlyWhenPresent();
 };
@@ -82,14 +91,8 @@ void TestSettingsWindow::designState() {
     QCOMPARE(form2.minimumSize(), QSize(321, 475));
     QCOMPARE(form2.maximumSize(), QSize(321, 475));
 
-    QVERIFY(form2.stageShown() && !form2.presentationMode());
-    QVERIFY(form2.axisXShown() && form2.axisYShown() && form2.axisZShown());
-    QVERIFY(!form2.planeXYShown() && !form2.planeYZShown() && !form2.planeXZShown());
-    QCOMPARE(form2.frameInterval(), 50);
+    QVERIFY(form2.values() == StoredSettings{});
     QCOMPARE(form2.moveStep(), 2);
-    QCOMPARE(form2.rotationStep(), 45);
-    QCOMPARE(form2.panelQColor(TForm2::StagePanel), QColor(128, 128, 128));
-    QCOMPARE(form2.panelQColor(TForm2::PlanePanel), QColor(255, 255, 255));
 
     // The names the main window and the renderer look controls up by.
     const QStringList texts{"CheckBox1", "CheckBox2", "CheckBox4", "CheckBox5",    "CheckBox6",
@@ -178,18 +181,19 @@ void TestSettingsWindow::colorDialogsOpenOnTheirOwnLastColour() {
     QCOMPARE(seen.name, dialog);
     QCOMPARE(seen.openedOn, design);
     QVERIFY(seen.allCustomWhite);
-    QCOMPARE(form2.panelQColor(panel), chosen);
-    QCOMPARE(form2.panelColor(panel), ColorValue::fromRgb(10, 200, 30));
+    QCOMPARE(form2.values().panels[panel - 1], ColorValue::fromRgb(10, 200, 30).raw());
 
     // Next time it opens on the confirmed colour; cancelling changes nothing.
     seen = driveColorDialog(click, QColor(99, 99, 99), false);
     QCOMPARE(seen.openedOn, chosen);
-    QCOMPARE(form2.panelQColor(panel), chosen);
-    QCOMPARE(form2.dialogColor(panel), chosen);
+    QCOMPARE(form2.values().panels[panel - 1], ColorValue::fromRgb(10, 200, 30).raw());
+    QCOMPARE(driveColorDialog(click, QColor(99, 99, 99), false).openedOn, chosen);
 
     // The other dialogs are untouched by this one.
     const int other = panel % TForm2::kPanelCount + 1;
-    QVERIFY(form2.dialogColor(other) != chosen);
+    auto* otherWidget = form2.findChild<QWidget*>(QStringLiteral("Panel%1").arg(other));
+    seen = driveColorDialog([&] { QTest::mouseClick(otherWidget, Qt::LeftButton); }, chosen, false);
+    QVERIFY(seen.openedOn != chosen);
 }
 
 void TestSettingsWindow::radioButtonsAreOneGroupForTheUser() {
@@ -199,15 +203,15 @@ void TestSettingsWindow::radioButtonsAreOneGroupForTheUser() {
     StoredSettings neither = form2.values();
     neither.radioButton1 = neither.radioButton2 = false;
     form2.applyValues(neither);
-    QCOMPARE(form2.rotationStep(), 0);
+    QCOMPARE(form2.values().rotationStep(), 0);
 
     auto* r1 = form2.findChild<QRadioButton*>("RadioButton1");
     auto* r2 = form2.findChild<QRadioButton*>("RadioButton2");
     QTest::mouseClick(r2, Qt::LeftButton, {}, QPoint(8, r2->height() / 2));
-    QCOMPARE(form2.rotationStep(), 90);
+    QCOMPARE(form2.values().rotationStep(), 90);
     QTest::mouseClick(r1, Qt::LeftButton, {}, QPoint(8, r1->height() / 2));
     QVERIFY(r1->isChecked() && !r2->isChecked());
-    QCOMPARE(form2.rotationStep(), 45);
+    QCOMPARE(form2.values().rotationStep(), 45);
 }
 
 void TestSettingsWindow::closingHidesAndKeepsValues() {
@@ -220,7 +224,78 @@ void TestSettingsWindow::closingHidesAndKeepsValues() {
     QVERIFY(!form2.isVisible());
     form2.show();
     QCOMPARE(form2.moveStep(), 5);
-    QCOMPARE(form2.panelColor(TForm2::BoardPanel), ColorValue::fromRgb(9, 9, 9));
+    QCOMPARE(form2.values().panels[TForm2::BoardPanel - 1], ColorValue::fromRgb(9, 9, 9).raw());
+}
+
+void TestSettingsWindow::storedPeriodReachesCaptionAndTimerBeforeShow() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Settings.ini"));
+    QVERIFY(writeAll(path, "[Form2]\nTrackBar1=80\n"));
+    IniFile ini(path);
+    TForm2 form2;
+    QSignalSpy spy(&form2, &TForm2::frameIntervalChanged);
+    form2.applyValues(loadSettings(ini, form2.values()));
+
+    QVERIFY(!form2.isVisible());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 80);
+    QCOMPARE(form2.values().trackBar1, 80);
+    auto* box = form2.findChild<QGroupBox*>(QStringLiteral("GroupBox10"));
+    QVERIFY(box);
+    QCOMPARE(box->title(), QStringLiteral("Время обновлений кадров : 80 мсек."));
+}
+
+void TestSettingsWindow::roundTripThroughTheWindow() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Settings.ini"));
+
+    TForm2 first;
+    first.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
+    // Flip every check box by clicking it, as a user would.
+    for (int n : {1, 2, 4, 5, 6, 7, 8, 9}) {
+        auto* box = first.findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(n));
+        QVERIFY2(box, qPrintable(QString::number(n)));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    for (int p = 1; p <= TForm2::kPanelCount; ++p)
+        first.setPanelColor(p, ColorValue::fromRgb(p * 10, p * 20, p * 30));
+    // A system colour goes back to the file as the same number.
+    first.setPanelColor(TForm2::BackgroundPanel, ColorValue::system(5));
+    first.findChild<QSlider*>(QStringLiteral("TrackBar1"))->setValue(97);
+    first.findChild<QSlider*>(QStringLiteral("TrackBar2"))->setValue(4);
+    QTest::mouseClick(first.findChild<QRadioButton*>(QStringLiteral("RadioButton2")),
+                      Qt::LeftButton, {}, QPoint(8, 8));
+    QCOMPARE(first.values().rotationStep(), 90);
+
+    IniFile ini(path);
+    QCOMPARE(saveSettings(ini, first.values()), QString());
+
+    TForm2 second;
+    IniFile again(path);
+    second.applyValues(loadSettings(again, second.values()));
+
+    const StoredSettings a = first.values();
+    const StoredSettings b = second.values();
+    QVERIFY(!a.checkBox1 && a.checkBox2 && a.checkBox4 && !a.checkBox5 && a.checkBox9);
+    QVERIFY(a == b);
+    QCOMPARE(b.panels[TForm2::BackgroundPanel - 1], ColorValue::system(5).raw());
+    QCOMPARE(b.trackBar1, 97);
+    QCOMPARE(second.moveStep(), 4);
+    QCOMPARE(b.rotationStep(), 90);
+
+    // "Neither" survives a round trip too.
+    StoredSettings neither = b;
+    neither.radioButton1 = neither.radioButton2 = false;
+    second.applyValues(neither);
+    QCOMPARE(second.values().rotationStep(), 0);
+    QCOMPARE(saveSettings(again, second.values()), QString());
+    TForm2 third;
+    IniFile once_more(path);
+    third.applyValues(loadSettings(once_more, third.values()));
+    QCOMPARE(third.values().rotationStep(), 0);
 }
 
 void TestSettingsWindow::aboutWindowIsOneWindowAndButtonHidesIt() {
