@@ -1,9 +1,10 @@
 #include "filewrite.h"
 
+#include "savefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -23,25 +24,6 @@ QString writeFailed(const QString& path, const QString& reason) {
     return QStringLiteral("Не удалось записать файл «%1»: %2.").arg(displayPath(path), reason);
 }
 
-// A short write leaves the device without an error of its own (the bytes that did fit count
-// as written); the system's reason is then only in errno.
-QString shortWriteReason(const QFileDevice& f, int savedErrno) {
-    if (f.error() == QFileDevice::NoError && savedErrno != 0)
-        return russianFileReason(qt_error_string(savedErrno));
-    return russianFileReason(f.errorString());
-}
-
-// Writes everything or tells why not.
-bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* reason) {
-    errno = 0;
-    const qint64 n = f.write(bytes);
-    const int savedErrno = errno;
-    if (n == bytes.size())
-        return true;
-    *reason = shortWriteReason(f, savedErrno);
-    return false;
-}
-
 bool isCharacterDevice(const QString& path) {
 #ifdef Q_OS_UNIX
     struct stat st {};
@@ -57,8 +39,8 @@ WriteOutcome writeInPlace(const QString& path, const QByteArray& bytes) {
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {false, createFailed(path, russianFileReason(f.errorString()))};
     QString reason;
-    if (!writeAll(f, bytes, &reason))
-        return {false, writeFailed(path, reason)};
+    if (!writeAllBytes(f, bytes, &reason))
+        return {false, writeFailed(path, russianFileReason(reason))};
     f.close();
     if (f.error() != QFileDevice::NoError)
         return {false, writeFailed(path, russianFileReason(f.errorString()))};
@@ -127,18 +109,11 @@ WriteOutcome writeFileAtomically(const QString& path, const QByteArray& bytes) {
 
     // Write through a link to its target instead of replacing the link with a file.
     const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
-    QSaveFile f(target);
-    // Unbuffered, so that a failing write reports the system's reason at once; a buffered
-    // one only surfaces as an unspecific commit failure.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {false, createFailed(path, russianFileReason(f.errorString()))};
-    QString reason;
-    if (!writeAll(f, bytes, &reason)) {
-        f.cancelWriting();
-        return {false, writeFailed(path, reason)};
-    }
-    if (!f.commit())
-        return {false, writeFailed(path, russianFileReason(f.errorString()))};
+    const SaveFailure failure = replaceFile(target, bytes);
+    if (failure.stage == SaveFailure::Open)
+        return {false, createFailed(path, russianFileReason(failure.reason))};
+    if (failure.failed())
+        return {false, writeFailed(path, russianFileReason(failure.reason))};
     return {};
 }
 

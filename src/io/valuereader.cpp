@@ -1,5 +1,7 @@
 #include "valuereader.h"
 
+#include "digits.h"
+
 #include <QStringDecoder>
 
 #include <QIODevice>
@@ -41,8 +43,8 @@ public:
             m_digits = 0;
             return;
         }
-        const int d = digitValue(c);
-        if (d < 0 || d >= m_base) {
+        const int d = digitValue(c, m_base);
+        if (d < 0) {
             m_bad = true;
             return;
         }
@@ -65,16 +67,6 @@ public:
 
 private:
     static constexpr uint64_t kCap = uint64_t{1} << 31;
-
-    static int digitValue(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     // 64-bit counters: a token may be as long as the file.
     int64_t m_fed = 0;

@@ -1,11 +1,11 @@
 #include "ini.h"
 
-#include <cerrno>
+#include "digits.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -15,16 +15,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The name inside "[...]", or nothing when the line is not a section header.
@@ -96,7 +86,7 @@ std::optional<qint32> parseIniInteger(QByteArray text) {
                                     : (negative ? 0x80000000LL : 0x7FFFFFFFLL);
     qint64 magnitude = 0;
     for (char c : text) {
-        const int digit = base == 16 ? hexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        const int digit = digitValue(c, base);
         if (digit < 0)
             return std::nullopt;
         magnitude = magnitude * base + digit;
@@ -305,24 +295,9 @@ bool IniFile::save() {
         m_error = QStringLiteral("folder %1 is read-only").arg(folder.filePath());
         return false;
     }
-    QSaveFile file(m_path);
-    // Unbuffered: a buffered save file can report a write that the disk cut short as written
-    // and then commit the truncated copy over the old file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        m_error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = content();
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int reason = errno;
-        m_error = file.error() == QFileDevice::NoError && reason != 0 ? qt_error_string(reason)
-                                                                      : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        m_error = file.errorString();
+    const SaveFailure failure = replaceFile(m_path, content());
+    if (failure.failed()) {
+        m_error = failure.reason;
         return false;
     }
     return true;
