@@ -4,6 +4,7 @@
 // at every tick as they did before.
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/bench/bench_editor [IDLE_SECONDS]
 #include "aboutwindow.h"
+#include "glpane.h"
 #include "mainwindow.h"
 #include "settingswindow.h"
 
@@ -93,7 +94,7 @@ Figures measure(TForm1& f, PaneWidget::DrawMode mode, double idleSeconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QSurfaceFormat::setDefaultFormat(PaneWidget::paneFormat());
+    QSurfaceFormat::setDefaultFormat(paneSurfaceFormat());
     QApplication app(argc, argv);
     const double idleSeconds = argc > 1 ? std::atof(argv[1]) : 20;
     QTemporaryDir dir;

@@ -1,6 +1,6 @@
 #include "aboutwindow.h"
 #include "mainwindow.h"
-#include "panewidget.h"
+#include "glpane.h"
 #include "russian.h"
 #include "settingswindow.h"
 
@@ -25,7 +25,7 @@ QIcon programIcon() {
 
 int main(int argc, char** argv) {
     // The window that holds the panes composes them with a context of the panes' own kind.
-    QSurfaceFormat::setDefaultFormat(kelmira::PaneWidget::paneFormat());
+    QSurfaceFormat::setDefaultFormat(kelmira::paneSurfaceFormat());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));

@@ -20,6 +20,15 @@ double aspectOf(int w, int h) {
 
 } // namespace
 
+QSurfaceFormat paneSurfaceFormat() {
+    QSurfaceFormat f;
+    f.setRenderableType(QSurfaceFormat::OpenGL);
+    f.setProfile(QSurfaceFormat::CompatibilityProfile);
+    f.setVersion(2, 1);
+    f.setDepthBufferSize(24);
+    return f;
+}
+
 void beginPane(int widthPx, int heightPx, const Rgb& background) {
     glViewport(0, 0, widthPx, heightPx);
     glMatrixMode(GL_PROJECTION);

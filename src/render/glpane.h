@@ -6,9 +6,14 @@
 #include <QMatrix4x4>
 #include <QPointF>
 #include <QSize>
+#include <QSurfaceFormat>
 #include <QVector3D>
 
 namespace kelmira {
+
+// The GL surface every pane is drawn on, on screen and off: a compatibility profile for the
+// fixed-function calls, and a 24-bit depth buffer.
+QSurfaceFormat paneSurfaceFormat();
 
 // Opens the drawing of one pane in the current GL context: viewport (0, 0, w, h) in device
 // pixels, perspective 30 degrees / w:h / 1..10000, model-view identity, lighting off, depth

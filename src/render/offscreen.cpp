@@ -120,13 +120,8 @@ bool OffscreenRenderer::Impl::createQt() {
         error = QStringLiteral("no QGuiApplication");
         return false;
     }
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setDepthBufferSize(24);
     context = std::make_unique<QOpenGLContext>();
-    context->setFormat(format);
+    context->setFormat(paneSurfaceFormat());
     if (!context->create()) {
         context.reset();
         error = QStringLiteral("the platform \"%1\" cannot create a GL context")

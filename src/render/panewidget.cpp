@@ -11,7 +11,7 @@
 namespace kelmira {
 
 PaneWidget::PaneWidget(Pane pane, QWidget* parent) : QOpenGLWidget(parent), m_pane(pane) {
-    setFormat(paneFormat());
+    setFormat(paneSurfaceFormat());
     // Moves without a button still set the drag origin of the 3D camera.
     setMouseTracking(true);
 }
@@ -28,15 +28,6 @@ PaneWidget::~PaneWidget() {
 void PaneWidget::setFrameSource(FrameSource* source) {
     m_source = source;
     update();
-}
-
-QSurfaceFormat PaneWidget::paneFormat() {
-    QSurfaceFormat f;
-    f.setRenderableType(QSurfaceFormat::OpenGL);
-    f.setProfile(QSurfaceFormat::CompatibilityProfile);
-    f.setVersion(2, 1);
-    f.setDepthBufferSize(24);
-    return f;
 }
 
 void PaneWidget::initializeGL() {

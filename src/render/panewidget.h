@@ -61,9 +61,6 @@ public:
     void setDrawMode(DrawMode mode);
     DrawMode drawMode() const { return m_mode; }
 
-    // The surface format every pane asks for.
-    static QSurfaceFormat paneFormat();
-
     // What the pane would show if drawn now.
     PaneFrameKey currentKey() const;
     // Whether the picture on screen is older than what the source now holds.

@@ -2,6 +2,7 @@
 // has presented its first frame, prints the time that took and the view area's geometry, and
 // quits. The settings file is read from bin/Data as the editor would, and never written.
 #include "aboutwindow.h"
+#include "glpane.h"
 #include "mainwindow.h"
 #include "panewidget.h"
 #include "settingswindow.h"
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
 
-    QSurfaceFormat::setDefaultFormat(kelmira::PaneWidget::paneFormat());
+    QSurfaceFormat::setDefaultFormat(kelmira::paneSurfaceFormat());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));
