@@ -13,6 +13,17 @@ enum QuadricSetting : int {
     QuadricSmooth = 100000, // GLU_SMOOTH
 };
 
+// A flat colour as GL takes it, components 0..1.
+struct Rgb {
+    float r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+// An axis-aligned box by its two corners; x0 <= x1, y0 <= y1, z0 <= z1.
+struct Box {
+    float x0, x1, y0, y1, z0, z1;
+};
+
 // Opaque quadric handle; 0 means "could not be created".
 using QuadricId = std::uintptr_t;
 
@@ -47,5 +58,9 @@ public:
     virtual void disk(QuadricId q, double inner, double outer, int slices, int loops) = 0;
     virtual void sphere(QuadricId q, double radius, int slices, int stacks) = 0;
 };
+
+inline void paint(Canvas& c, const Rgb& colour) {
+    c.color(colour.r, colour.g, colour.b);
+}
 
 } // namespace kelmira

@@ -8,14 +8,6 @@
 // model coordinates; shapes that need a translation or turn restore the matrix themselves.
 namespace kelmira::shapes {
 
-struct Rgb {
-    float r, g, b;
-};
-
-inline void paint(Canvas& c, Rgb colour) {
-    c.color(colour.r, colour.g, colour.b);
-}
-
 // The colours that recur across models.
 inline constexpr Rgb kBlack{0.1f, 0.1f, 0.1f};
 inline constexpr Rgb kDarkGrey{0.2f, 0.2f, 0.2f};
@@ -25,10 +17,6 @@ inline constexpr Rgb kGrey6{0.6f, 0.6f, 0.6f};
 inline constexpr Rgb kLeadGrey{0.7f, 0.7f, 0.7f};
 inline constexpr Rgb kFaceWhite{0.9f, 0.9f, 0.9f};
 inline constexpr Rgb kWhite{1, 1, 1};
-
-struct Box {
-    float x0, x1, y0, y1, z0, z1;
-};
 
 struct Point {
     float x, y, z;

@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "models.h"
+#include "shapes.h"
 
 #include <atomic>
 #include <cstdio>
@@ -10,17 +11,9 @@ namespace kelmira {
 
 namespace {
 
-struct Box {
-    float x0, y0, z0, x1, y1, z1;
-};
-
-constexpr Box kBoardBox{-10, 0, -10, 10, 0.4f, 10};
-constexpr Box kStageBox{-12, -1, -12, 12, 0, 12};
+constexpr Box kBoardBox{-10, 10, 0, 0.4f, -10, 10};
+constexpr Box kStageBox{-12, 12, -1, 0, -12, 12};
 constexpr float kAxisHalfLength = 14;
-
-void color(Canvas& c, const Rgb& rgb) {
-    c.color(rgb.r, rgb.g, rgb.b);
-}
 
 void segment(Canvas& c, float x0, float y0, float z0, float x1, float y1, float z1) {
     c.vertex(x0, y0, z0);
@@ -30,17 +23,6 @@ void segment(Canvas& c, float x0, float y0, float z0, float x1, float y1, float 
 // Corner n of a box takes x from bit 0, y from bit 1 and z from bit 2 of n.
 void corner(Canvas& c, const Box& b, int n) {
     c.vertex(n & 1 ? b.x1 : b.x0, n & 2 ? b.y1 : b.y0, n & 4 ? b.z1 : b.z0);
-}
-
-void solidBox(Canvas& c, const Box& b) {
-    // bottom, top, back, front, left, right
-    static constexpr int kFaces[6][4] = {{0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1},
-                                         {4, 5, 7, 6}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-    c.begin(Canvas::Primitive::Quads);
-    for (const auto& face : kFaces)
-        for (int n : face)
-            corner(c, b, n);
-    c.end();
 }
 
 // The twelve edges, inside a Lines batch the caller opened: the four along x, then y, then z.
@@ -57,7 +39,7 @@ enum class Axis { X, Y, Z };
 
 // An axis line with its arrowhead; ax is the scene axis (OZ is the scene's y, OY its z).
 void drawAxis(Canvas& c, Axis ax, const Rgb& rgb, QuadricId q) {
-    color(c, rgb);
+    paint(c, rgb);
     const float L = kAxisHalfLength;
     c.begin(Canvas::Primitive::Lines);
     if (ax == Axis::X)
@@ -225,11 +207,11 @@ void drawPlaneGrids(Canvas& c, Pane pane, const SceneSettings& s) {
 }
 
 void drawFixedScene(Canvas& c, const SceneSettings& s, QuadricId axisQuadric) {
-    color(c, s.boardColor);
-    solidBox(c, kBoardBox);
-    color(c, s.stageColor);
+    paint(c, s.boardColor);
+    shapes::solidBox(c, kBoardBox);
+    paint(c, s.stageColor);
     if (s.stage)
-        solidBox(c, kStageBox);
+        shapes::solidBox(c, kStageBox);
 
     c.color(0.8f, 0.8f, 0.8f);
     c.lineWidth(3);
@@ -261,7 +243,7 @@ void drawPaneContents(Canvas& c, Pane pane, const FrameInput& in, QuadricId axis
                       ModelDrawer drawer) {
     applyPaneCamera(c, pane, in.camera, in.zoom);
     c.scale(0.1f, 0.1f, 0.1f);
-    color(c, in.settings.planeColor);
+    paint(c, in.settings.planeColor);
     drawPlaneGrids(c, pane, in.settings);
     drawScene(c, in.settings, axisQuadric, in.board, drawer);
 }

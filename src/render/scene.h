@@ -1,13 +1,10 @@
 #pragma once
 
+#include "canvas.h"
+
 #include <cstdint>
 
 namespace kelmira {
-
-struct Rgb {
-    float r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
 
 // 0x00BBGGRR -> GL components (red in the low byte).
 Rgb rgbFromColorValue(int32_t c);
