@@ -10,18 +10,16 @@ ViewPanel::ViewPanel(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setMinimumSize(40, 40);
     static const char* const boxNames[4] = {"GroupBox8", "GroupBox10", "GroupBox9", "GroupBox11"};
-    static const char* const boxCaptions[4] = {
-        "Вид спереди :", "Вид сбоку :", "Вид сверху :", "3D-Вид :"};
     static const char* const paneNames[4] = {"Panel1", "Panel2", "Panel4", "Pnl2"};
     for (int i = 0; i < 4; ++i) {
         const auto pane = static_cast<Pane>(i + 1);
-        auto* box = new QGroupBox(QString::fromUtf8(boxCaptions[i]), this);
+        auto* box = new QGroupBox(QString::fromUtf8(paneCaption(pane)), this);
         box->setObjectName(QLatin1String(boxNames[i]));
         auto* widget = new PaneWidget(pane, box);
         widget->setObjectName(QLatin1String(paneNames[i]));
         // The pane panel fills its group box under the caption.
         auto* fill = new QVBoxLayout(box);
-        fill->setContentsMargins(2, 2, 2, 2);
+        fill->setContentsMargins(kPaneMargin, kPaneMargin, kPaneMargin, kPaneMargin);
         fill->addWidget(widget);
         widget->setCursor(pane == Pane::ThreeD ? Qt::SizeAllCursor : Qt::ForbiddenCursor);
         m_boxes[std::size_t(i)] = box;

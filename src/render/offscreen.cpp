@@ -371,11 +371,10 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
     sheet.fill(windowColor);
     const ViewLayout layout =
         layoutPanes(panelSize.width(), panelSize.height(), ViewMode::Standard);
-    static const char* const kCaptions[4] = {
-        "Вид спереди :", "Вид сбоку :", "Вид сверху :", "3D-Вид :"};
-    // Where the editor's pane sits inside its group box (the box's caption and frame plus the
-    // 2-pixel margin the main window gives the pane), so the sheet's panes match Panel6's.
-    constexpr int kCaptionHeight = 21, kFrame = 5;
+    // Where the editor's pane sits inside its group box: the box's caption (19 pixels) and
+    // frame (3) as the window's style draws them, plus the pane's own margin, so the sheet's
+    // panes match Panel6's.
+    constexpr int kCaptionHeight = 19 + kPaneMargin, kFrame = 3 + kPaneMargin;
     QPainter painter(&sheet);
     for (Pane pane : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD}) {
         const PaneBox& box = layout.box(pane);
@@ -390,7 +389,7 @@ QImage OffscreenRenderer::renderSheet(QSize panelSize, const FrameInput& in, boo
         if (captions) {
             painter.setPen(QColor(160, 160, 160));
             painter.drawRect(boxRect.adjusted(0, kCaptionHeight / 2 - 2, -1, -1));
-            const QString text = QString::fromUtf8(kCaptions[static_cast<int>(pane) - 1]);
+            const QString text = QString::fromUtf8(paneCaption(pane));
             const QRect textRect = painter.fontMetrics().boundingRect(text).adjusted(-3, 0, 3, 0);
             painter.fillRect(
                 QRect(boxRect.left() + 8, boxRect.top(), textRect.width(), kCaptionHeight - 4),

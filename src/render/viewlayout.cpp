@@ -43,4 +43,10 @@ ViewLayout layoutPanes(int w, int h, ViewMode mode) {
     return layout;
 }
 
+const char* paneCaption(Pane p) {
+    static const char* const captions[4] = {
+        "Вид спереди :", "Вид сбоку :", "Вид сверху :", "3D-Вид :"};
+    return captions[static_cast<int>(p) - 1];
+}
+
 } // namespace kelmira

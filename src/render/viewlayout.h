@@ -30,6 +30,14 @@ struct ViewLayout {
 // them and leave their size as it was (a hidden pane keeps the size it last had).
 ViewLayout layoutPanes(int w, int h, ViewMode mode);
 
+// The caption of a pane's group box, UTF-8: the window's boxes and the headless sheet's.
+const char* paneCaption(Pane p);
+
+// The margin a pane keeps inside its group box's contents. The window's style adds the box's
+// frame and caption around it; the headless sheet, which has no style, draws a box of the
+// same measure (see OffscreenRenderer::renderSheet).
+inline constexpr int kPaneMargin = 2;
+
 // The pane a single mode shows; Standard has none (returns Pane::Front, unused).
 Pane paneOfMode(ViewMode mode);
 
