@@ -10,6 +10,21 @@
 
 namespace kelmira {
 
+// The six stored values of one component, in the file's order (Figure before Kind).
+struct StoredRecord {
+    int32_t X = 0;
+    int32_t Y = 0;
+    int32_t Z = 0;
+    int32_t Figure = 0;
+    int32_t Kind = 0;
+    int32_t Rot = 0;
+    bool operator==(const StoredRecord&) const = default;
+};
+
+inline StoredRecord storedRecord(const tDetal& d) {
+    return {d.X, d.Y, d.Z, d.Figure, d.Kind, d.Rot};
+}
+
 constexpr int kGridSize = 150;
 constexpr int32_t kEmptyCell = -1;
 constexpr int kFigureCount = 4;

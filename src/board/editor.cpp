@@ -115,6 +115,16 @@ void Editor::SelectFirst() {
     select(m_board.detal(0));
 }
 
+void Editor::rebuild(const std::vector<StoredRecord>& records) {
+    const int32_t count = m_board.count();
+    ClearAll();
+    if (count <= 1)
+        return;
+    for (const StoredRecord& r : records)
+        PlaceStored(r.X, r.Y, r.Z, r.Figure, r.Kind, r.Rot);
+    SelectFirst();
+}
+
 std::vector<int32_t> Editor::recordsKeptByDelete() const {
     const int32_t n = m_board.count();
     // Even the only component is written when nothing is highlighted; it is the delete that

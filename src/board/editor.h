@@ -71,6 +71,9 @@ public:
     tDetal& PlaceStored(int32_t X, int32_t Y, int32_t Z, int32_t Figure, int32_t Kind, int32_t Rot);
     // After a delete's rebuild: highlight the first entry and select the first record.
     void SelectFirst();
+    // The rebuild of a delete: clear all, then, when the board held two or more components,
+    // place `records` (those of recordsKeptByDelete()) and select the first.
+    void rebuild(const std::vector<StoredRecord>& records);
 
     // The record positions a delete writes to its scratch file: all but the one named by the
     // highlighted entry (all when nothing is highlighted). With one component on the board the

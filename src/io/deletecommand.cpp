@@ -24,12 +24,14 @@ DeleteResult deleteHighlighted(Editor& editor, const QString& scratchPath) {
                 written.message + QStringLiteral(" Деталь не удалена.")};
     }
 
-    editor.ClearAll();
-    if (count <= 1)
+    // With one component or none the rebuild places nothing again: nothing to read back.
+    if (count <= 1) {
+        editor.rebuild({});
         return {};
+    }
 
-    // The rebuild follows the scratch file, but the records are still held here: should the
-    // file fail to read back exactly as written, they are placed from memory so that a delete
+    // The scratch file only carries the records: they are still held here, so should the file
+    // fail to read back exactly as written, the board is rebuilt from memory and a delete
     // never loses a component.
     std::vector<StoredRecord> readBack;
     bool readOk = false;
@@ -48,9 +50,7 @@ DeleteResult deleteHighlighted(Editor& editor, const QString& scratchPath) {
         reason = russianFileReason(file.errorString());
     }
 
-    for (const StoredRecord& r : kept)
-        editor.PlaceStored(r.X, r.Y, r.Z, r.Figure, r.Kind, r.Rot);
-    editor.SelectFirst();
+    editor.rebuild(kept);
 
     if (readOk)
         return {};

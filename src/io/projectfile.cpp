@@ -44,10 +44,6 @@ QString loadFailureMessage(const QString& path, const RecordsRead& read) {
 
 } // namespace
 
-StoredRecord storedRecord(const tDetal& d) {
-    return {d.X, d.Y, d.Z, d.Figure, d.Kind, d.Rot};
-}
-
 std::vector<StoredRecord> boardRecords(const Board& board) {
     std::vector<StoredRecord> out;
     out.reserve(board.DetalList().size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board.h"
 #include "valuereader.h"
 
 #include <QByteArray>
@@ -9,25 +10,10 @@
 #include <functional>
 #include <vector>
 
-struct tDetal;
-
 namespace kelmira {
 
-class Board;
 class Editor;
 
-// The six stored values of one component, in the file's order (Figure before Kind).
-struct StoredRecord {
-    int32_t X = 0;
-    int32_t Y = 0;
-    int32_t Z = 0;
-    int32_t Figure = 0;
-    int32_t Kind = 0;
-    int32_t Rot = 0;
-    bool operator==(const StoredRecord&) const = default;
-};
-
-StoredRecord storedRecord(const tDetal& d);
 std::vector<StoredRecord> boardRecords(const Board& board);
 
 // The file's bytes: the count, then six values per record, one shortest signed decimal per

@@ -17,19 +17,13 @@ QList<int> toList(const std::vector<int32_t>& v) {
     return QList<int>(v.begin(), v.end());
 }
 
-// The delete command as the main window runs it on top of the editor (without the scratch
-// file): keep the records, clear, place them again, select the first.
+// The delete command as the main window runs it on top of the editor, without the scratch file
+// that only carries the records.
 void deleteHighlighted(Editor& e) {
-    const int32_t n = e.board().count();
-    std::vector<tDetal> kept;
+    std::vector<StoredRecord> kept;
     for (int32_t i : e.recordsKeptByDelete())
-        kept.push_back(*e.board().detal(i));
-    e.ClearAll();
-    if (n <= 1)
-        return;
-    for (const tDetal& d : kept)
-        e.PlaceStored(d.X, d.Y, d.Z, d.Figure, d.Kind, d.Rot);
-    e.SelectFirst();
+        kept.push_back(storedRecord(*e.board().detal(i)));
+    e.rebuild(kept);
 }
 
 } // namespace
