@@ -1,6 +1,6 @@
 // Board operations at footprint cost beside the full sweeps they replace, on boards holding
 // 0, 100, 1000 and 10000 other components. Run: build/bench/bench_board
-#include "board.h"
+#include "board/board.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +33,7 @@ void populate(Board& board, int n) {
 
 // The board done the simple way: every erase, and so every move and turn, sweeps the grid.
 class SweepBoard {
-  public:
+public:
     explicit SweepBoard(const Board& board)
         : m_grid(board.gridData(), board.gridData() + kCells), m_mask(board.figure(1)) {}
 
@@ -89,7 +89,7 @@ class SweepBoard {
         return cells;
     }
 
-  private:
+private:
     std::vector<int32_t> m_grid;
     FigureMask m_mask;
 };

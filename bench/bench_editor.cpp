@@ -3,10 +3,10 @@
 // components, with the panes drawing from the kept scene and, in the same run, call by call
 // at every tick as they did before.
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/bench/bench_editor [IDLE_SECONDS]
-#include "aboutwindow.h"
-#include "glpane.h"
-#include "mainwindow.h"
-#include "settingswindow.h"
+#include "app/mainwindow.h"
+#include "render/glpane.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // glTF export of boards of 0 to 10,000 components: building the model from the kept geometry,
 // serialising it, and the whole export to a file as kelmira-render does it. There is no older
 // way to compare with; the counters give the file sizes.
-#include "board.h"
-#include "catalog.h"
-#include "gltfexport.h"
+#include "board/board.h"
+#include "board/catalog.h"
+#include "export/gltfexport.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

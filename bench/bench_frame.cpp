@@ -2,11 +2,11 @@
 // 150^3 sweep it replaces, on boards of 0, 100, 1000 and 10000 components; and the whole
 // four-pane frame drawn offscreen in the GL at hand (Mesa's software GL under xvfb-run).
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/bench/bench_frame
-#include "board.h"
-#include "matrixcanvas.h"
-#include "offscreen.h"
-#include "renderer.h"
-#include "scenegeometry.h"
+#include "board/board.h"
+#include "render/matrixcanvas.h"
+#include "render/offscreen.h"
+#include "render/renderer.h"
+#include "render/scenegeometry.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 // Project file load and save at 100,000 components (700,001 lines), list entries included.
-#include "editor.h"
-#include "projectfile.h"
+#include "board/editor.h"
+#include "io/projectfile.h"
 
 #include <QTemporaryDir>
 

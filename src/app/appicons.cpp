@@ -1,7 +1,7 @@
-#include "appicons.h"
+#include "app/appicons.h"
 
-#include "catalog.h"
-#include "offscreen.h"
+#include "board/catalog.h"
+#include "render/offscreen.h"
 
 #include <QHash>
 #include <QPainter>

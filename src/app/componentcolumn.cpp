@@ -1,8 +1,8 @@
-#include "componentcolumn.h"
+#include "app/componentcolumn.h"
 
-#include "appicons.h"
-#include "camera.h"
-#include "catalog.h"
+#include "app/appicons.h"
+#include "board/catalog.h"
+#include "render/camera.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor.h"
+#include "board/editor.h"
 
 #include <QFrame>
 

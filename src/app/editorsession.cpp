@@ -1,4 +1,4 @@
-#include "editorsession.h"
+#include "app/editorsession.h"
 
 namespace kelmira {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "camera.h"
-#include "editor.h"
-#include "panewidget.h"
-#include "scene.h"
-#include "scenegeometry.h"
+#include "board/editor.h"
+#include "render/camera.h"
+#include "render/panewidget.h"
+#include "render/scene.h"
+#include "render/scenegeometry.h"
 
 namespace kelmira {
 

@@ -1,4 +1,4 @@
-#include "imagepreview.h"
+#include "app/imagepreview.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "aboutwindow.h"
-#include "mainwindow.h"
-#include "glpane.h"
-#include "russian.h"
-#include "settingswindow.h"
+#include "app/mainwindow.h"
+#include "app/russian.h"
+#include "render/glpane.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QDirIterator>

@@ -1,17 +1,17 @@
 // The main window's lifecycle: creation, first show, resize, the close sequence and destruction,
 // and the two timers.
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "aboutwindow.h"
-#include "appicons.h"
-#include "board.h"
-#include "colorvalue.h"
-#include "componentcolumn.h"
-#include "ini.h"
-#include "panewidget.h"
-#include "scenesettings.h"
-#include "settingsfile.h"
-#include "settingswindow.h"
+#include "app/appicons.h"
+#include "app/componentcolumn.h"
+#include "board/board.h"
+#include "render/panewidget.h"
+#include "render/scenesettings.h"
+#include "settings/colorvalue.h"
+#include "settings/ini.h"
+#include "settings/settingsfile.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

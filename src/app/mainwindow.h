@@ -1,11 +1,11 @@
 #pragma once
 
-#include "camera.h"
-#include "editorsession.h"
-#include "panewidget.h"
-#include "scene.h"
-#include "viewlayout.h"
-#include "viewpanel.h"
+#include "app/editorsession.h"
+#include "app/viewpanel.h"
+#include "render/camera.h"
+#include "render/panewidget.h"
+#include "render/scene.h"
+#include "render/viewlayout.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,15 +1,15 @@
 // The main window's commands: each binds its controls to one editing, file or image operation.
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "aboutwindow.h"
-#include "colorvalue.h"
-#include "componentcolumn.h"
-#include "deletecommand.h"
-#include "help.h"
-#include "imageexport.h"
-#include "imagepreview.h"
-#include "projectfile.h"
-#include "settingswindow.h"
+#include "app/componentcolumn.h"
+#include "app/imagepreview.h"
+#include "io/deletecommand.h"
+#include "io/imageexport.h"
+#include "io/projectfile.h"
+#include "settings/colorvalue.h"
+#include "windows/aboutwindow.h"
+#include "windows/help.h"
+#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QColorDialog>

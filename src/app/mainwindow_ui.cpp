@@ -1,9 +1,9 @@
 // Construction of the main window's menus, toolbars and status bar from one table of commands.
 // Object names are the control names the rest of the program and the tests use.
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "appicons.h"
-#include "catalog.h"
+#include "app/appicons.h"
+#include "board/catalog.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "russian.h"
+#include "app/russian.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

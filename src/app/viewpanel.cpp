@@ -1,4 +1,4 @@
-#include "viewpanel.h"
+#include "app/viewpanel.h"
 
 #include <QGroupBox>
 #include <QVBoxLayout>

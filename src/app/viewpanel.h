@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panewidget.h"
-#include "viewlayout.h"
+#include "render/panewidget.h"
+#include "render/viewlayout.h"
 
 #include <QFrame>
 

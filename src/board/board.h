@@ -1,6 +1,6 @@
 #pragma once
 
-#include "detal.h"
+#include "board/detal.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "catalog.h"
+#include "board/catalog.h"
 
 #include <QStringList>
 

@@ -8,10 +8,10 @@
 namespace kelmira {
 
 struct KindInfo {
-    int32_t code;       // 1..9, 11..15, 21..24, 31..34
-    int category;       // 0 active, 1 passive, 2 instruments, 3 other (= combo box number - 1)
-    QString name;       // "Резистор"
-    QString entry;      // "-Резистор"
+    int32_t code;         // 1..9, 11..15, 21..24, 31..34
+    int category;         // 0 active, 1 passive, 2 instruments, 3 other (= combo box number - 1)
+    QString name;         // "Резистор"
+    QString entry;        // "-Резистор"
     const char* menuItem; // object name of the "Компоненты" menu item, "N29"
 };
 
@@ -23,7 +23,8 @@ const KindInfo* findKind(int32_t code);
 int32_t categoryBase(int category);
 // Entries of combo box `category` (0..3): "Не выбрано" then the names in code order.
 QStringList comboEntries(int category);
-// Category captions "Активные компоненты :" .. "Прочее :" and menu captions "&Активные компоненты" ..
+// Category captions "Активные компоненты :" .. "Прочее :" and menu captions "&Активные компоненты"
+// ..
 QString categoryGroupCaption(int category);
 QString categoryMenuCaption(int category);
 

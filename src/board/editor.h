@@ -1,7 +1,7 @@
 #pragma once
 
-#include "board.h"
-#include "catalog.h"
+#include "board/board.h"
+#include "board/catalog.h"
 
 #include <QString>
 #include <QStringList>

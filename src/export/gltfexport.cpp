@@ -1,10 +1,10 @@
-#include "gltfexport.h"
+#include "export/gltfexport.h"
 
-#include "board.h"
-#include "catalog.h"
-#include "meshcanvas.h"
-#include "renderer.h"
-#include "scenegeometry.h"
+#include "board/board.h"
+#include "board/catalog.h"
+#include "models/meshcanvas.h"
+#include "render/renderer.h"
+#include "render/scenegeometry.h"
 
 #include <QFileInfo>
 

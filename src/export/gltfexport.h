@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filewrite.h"
-#include "scene.h"
+#include "io/filewrite.h"
+#include "render/scene.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "deletecommand.h"
+#include "io/deletecommand.h"
 
-#include "editor.h"
-#include "filewrite.h"
-#include "projectfile.h"
+#include "board/editor.h"
+#include "io/filewrite.h"
+#include "io/projectfile.h"
 
 #include <QFile>
 

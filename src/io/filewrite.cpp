@@ -1,6 +1,6 @@
-#include "filewrite.h"
+#include "io/filewrite.h"
 
-#include "savefile.h"
+#include "core/savefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "imageexport.h"
+#include "io/imageexport.h"
 
-#include "filewrite.h"
+#include "io/filewrite.h"
 
 #include <QBuffer>
 #include <QDateTime>

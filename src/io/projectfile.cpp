@@ -1,8 +1,8 @@
-#include "projectfile.h"
+#include "io/projectfile.h"
 
-#include "board.h"
-#include "editor.h"
-#include "filewrite.h"
+#include "board/board.h"
+#include "board/editor.h"
+#include "io/filewrite.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "board.h"
-#include "valuereader.h"
+#include "board/board.h"
+#include "io/valuereader.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "valuereader.h"
+#include "io/valuereader.h"
 
-#include "digits.h"
+#include "core/digits.h"
 
 #include <QStringDecoder>
 

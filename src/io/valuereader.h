@@ -18,7 +18,7 @@ namespace kelmira {
 // Tokens are parsed as they stream past, so a token or a line of any length costs one pass
 // and no memory beyond the read buffer.
 class ValueReader {
-  public:
+public:
     enum class Status {
         Value,       // a value was read
         EndOfFile,   // nothing left; the value is 0
@@ -49,7 +49,7 @@ class ValueReader {
     // The device's own error text after Status::DeviceError.
     QString deviceError() const { return m_deviceError; }
 
-  private:
+private:
     // Makes at least one byte available; false at the end of the data or on a device error.
     bool fill();
     void skipRestOfLine();

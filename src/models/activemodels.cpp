@@ -1,7 +1,7 @@
 // Kinds 1 to 9. Each model follows its parts list row by row; positions are in model
 // coordinates with every translation applied.
-#include "models.h"
-#include "shapes.h"
+#include "models/models.h"
+#include "models/shapes.h"
 
 namespace kelmira {
 

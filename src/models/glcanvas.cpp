@@ -1,4 +1,4 @@
-#include "glcanvas.h"
+#include "models/glcanvas.h"
 
 #ifdef _WIN32
 #include <windows.h>

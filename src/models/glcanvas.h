@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include "models/canvas.h"
 
 namespace kelmira {
 
@@ -8,7 +8,7 @@ namespace kelmira {
 // the fixed-function matrix stack and GLU quadrics. Holds no state of its own, so one
 // instance may serve every pane.
 class GlCanvas : public Canvas {
-  public:
+public:
     void color(float r, float g, float b) override;
     void lineWidth(float w) override;
     void pushMatrix() override;

@@ -1,6 +1,6 @@
 // Kinds 21 to 24 (instruments) and 31 to 34 (power supply, switch, wires).
-#include "models.h"
-#include "shapes.h"
+#include "models/models.h"
+#include "models/shapes.h"
 
 #include <span>
 

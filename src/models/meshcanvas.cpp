@@ -1,4 +1,4 @@
-#include "meshcanvas.h"
+#include "models/meshcanvas.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include "models/canvas.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "models.h"
+#include "models/models.h"
 
 namespace kelmira {
 

@@ -1,6 +1,6 @@
 // Kinds 11 to 15; every one of them draws quadric shapes.
-#include "models.h"
-#include "shapes.h"
+#include "models/models.h"
+#include "models/shapes.h"
 
 namespace kelmira {
 

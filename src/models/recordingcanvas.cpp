@@ -1,4 +1,4 @@
-#include "recordingcanvas.h"
+#include "models/recordingcanvas.h"
 
 #include <algorithm>
 #include <cmath>

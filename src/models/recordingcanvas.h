@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include "models/canvas.h"
 
 #include <QStringList>
 
@@ -94,7 +94,7 @@ struct RecordedCall {
 // misuse that real GL would reject or crash on (vertex outside begin/end, a stack
 // underflow, a quadric used after deletion), so a test sees it instead of a blank pane.
 class RecordingCanvas : public Canvas {
-  public:
+public:
     RecordingCanvas();
     explicit RecordingCanvas(const Matrix4d& start);
 
@@ -150,7 +150,7 @@ class RecordingCanvas : public Canvas {
     // Misuse that real GL reports as an error or that would crash GLU.
     const QStringList& errors() const { return m_errors; }
 
-  private:
+private:
     int countVertices(Primitive p) const;
     void record(const char* op, std::initializer_list<double> args);
     void notePrimitive();

@@ -1,4 +1,4 @@
-#include "shapes.h"
+#include "models/shapes.h"
 
 namespace kelmira::shapes {
 

@@ -39,13 +39,13 @@ int zoomOut(int p); // btnZoomOutClick, wheel down: one step farther
 
 // Turns raw wheel deltas (120 a notch) into whole notches, carrying the remainder.
 class WheelAccumulator {
-  public:
+public:
     // Adds a delta; returns the notches completed: positive up (away from the user),
     // negative down. A turn back first eats the carried remainder.
     int feed(int delta);
     int remainder() const { return static_cast<int>(m_rest); }
 
-  private:
+private:
     int64_t m_rest = 0;
 };
 

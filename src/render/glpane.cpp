@@ -1,7 +1,7 @@
-#include "glpane.h"
+#include "render/glpane.h"
 
-#include "matrixcanvas.h"
-#include "renderer.h"
+#include "render/matrixcanvas.h"
+#include "render/renderer.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "camera.h"
-#include "scene.h"
+#include "render/camera.h"
+#include "render/scene.h"
 
 #include <QMatrix4x4>
 #include <QPointF>

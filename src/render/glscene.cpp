@@ -1,7 +1,7 @@
-#include "glscene.h"
+#include "render/glscene.h"
 
-#include "glcanvas.h"
-#include "renderer.h"
+#include "models/glcanvas.h"
+#include "render/renderer.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scenegeometry.h"
+#include "render/scenegeometry.h"
 
 #include <array>
 #include <cstdint>

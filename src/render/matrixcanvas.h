@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include "models/canvas.h"
 
 #include <QMatrix4x4>
 
@@ -12,7 +12,7 @@ namespace kelmira {
 // GL does (each operation multiplies on the right). It lets code outside a GL context ask
 // where a pane's camera puts a scene point; tests derive from it to record what is drawn.
 class MatrixCanvas : public Canvas {
-  public:
+public:
     const QMatrix4x4& matrix() const { return m_matrix; }
     int stackDepth() const { return static_cast<int>(m_stack.size()); }
 
@@ -42,7 +42,7 @@ class MatrixCanvas : public Canvas {
     void disk(QuadricId, double, double, int, int) override {}
     void sphere(QuadricId, double, int, int) override {}
 
-  private:
+private:
     QMatrix4x4 m_matrix;
     std::vector<QMatrix4x4> m_stack;
 };

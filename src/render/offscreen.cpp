@@ -1,11 +1,11 @@
-#include "offscreen.h"
+#include "render/offscreen.h"
 
-#include "glcanvas.h"
-#include "glpane.h"
-#include "glscene.h"
-#include "models.h"
-#include "recordingcanvas.h"
-#include "viewlayout.h"
+#include "models/glcanvas.h"
+#include "models/models.h"
+#include "models/recordingcanvas.h"
+#include "render/glpane.h"
+#include "render/glscene.h"
+#include "render/viewlayout.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "renderer.h"
-#include "scene.h"
-#include "scenegeometry.h"
+#include "render/renderer.h"
+#include "render/scene.h"
+#include "render/scenegeometry.h"
 
 #include <QImage>
 #include <QSize>

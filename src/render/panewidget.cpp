@@ -1,7 +1,7 @@
-#include "panewidget.h"
+#include "render/panewidget.h"
 
-#include "glcanvas.h"
-#include "glpane.h"
+#include "models/glcanvas.h"
+#include "render/glpane.h"
 
 #include <QMouseEvent>
 #include <QOpenGLContext>

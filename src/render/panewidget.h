@@ -1,10 +1,10 @@
 #pragma once
 
-#include "camera.h"
-#include "glscene.h"
-#include "renderer.h"
-#include "scene.h"
-#include "scenegeometry.h"
+#include "render/camera.h"
+#include "render/glscene.h"
+#include "render/renderer.h"
+#include "render/scene.h"
+#include "render/scenegeometry.h"
 
 #include <QOpenGLWidget>
 

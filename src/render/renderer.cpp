@@ -1,8 +1,8 @@
-#include "renderer.h"
+#include "render/renderer.h"
 
-#include "board.h"
-#include "models.h"
-#include "shapes.h"
+#include "board/board.h"
+#include "models/models.h"
+#include "models/shapes.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "camera.h"
-#include "canvas.h"
-#include "scene.h"
+#include "models/canvas.h"
+#include "render/camera.h"
+#include "render/scene.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "scenegeometry.h"
+#include "render/scenegeometry.h"
 
-#include "board.h"
-#include "models.h"
+#include "board/board.h"
+#include "models/models.h"
 
 #include <atomic>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "meshcanvas.h"
-#include "renderer.h"
-#include "scene.h"
+#include "models/meshcanvas.h"
+#include "render/renderer.h"
+#include "render/scene.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "scenesettings.h"
+#include "render/scenesettings.h"
 
-#include "colorvalue.h"
+#include "settings/colorvalue.h"
 
 namespace kelmira {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scene.h"
-#include "settingsfile.h"
+#include "render/scene.h"
+#include "settings/settingsfile.h"
 
 namespace kelmira {
 

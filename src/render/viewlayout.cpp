@@ -1,4 +1,4 @@
-#include "viewlayout.h"
+#include "render/viewlayout.h"
 
 #include <algorithm>
 

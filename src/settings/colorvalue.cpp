@@ -1,4 +1,4 @@
-#include "colorvalue.h"
+#include "settings/colorvalue.h"
 
 #include <QGuiApplication>
 

@@ -12,7 +12,7 @@ namespace kelmira {
 // colour index in the lowest byte. The raw value is kept as it was read, so a system colour
 // goes back to the file unchanged; toQColor() gives what is shown for it now.
 class ColorValue {
-  public:
+public:
     static constexpr qint32 kSystemFlag = qint32(0x80000000u);
     static constexpr int kButtonFaceIndex = 15;
 
@@ -41,7 +41,7 @@ class ColorValue {
 
     constexpr bool operator==(const ColorValue&) const = default;
 
-  private:
+private:
     qint32 m_raw = 0;
 };
 

@@ -1,7 +1,7 @@
-#include "ini.h"
+#include "settings/ini.h"
 
-#include "digits.h"
-#include "savefile.h"
+#include "core/digits.h"
+#include "core/savefile.h"
 
 #include <QDir>
 #include <QFile>

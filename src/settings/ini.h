@@ -25,7 +25,7 @@ std::optional<qint32> parseIniInteger(QByteArray text);
 // section at the end of the file. Lines keep their own endings; new lines take the ending of
 // the file's first line, or the platform's (LF here, CR LF on Windows) for a new file.
 class IniFile {
-  public:
+public:
     // Larger files are refused rather than read: a settings file is a few hundred bytes, and
     // something this size is not ours to rewrite.
     static constexpr qint64 kMaxFileSize = 1024 * 1024;
@@ -60,7 +60,7 @@ class IniFile {
     bool save();
     QString errorString() const { return m_error; }
 
-  private:
+private:
     // Each line is classified once, when it is read or changed, so that a lookup is a scan
     // of names and not a re-parse of every line.
     enum class Kind { Other, Section, Key };

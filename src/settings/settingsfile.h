@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colorvalue.h"
-#include "ini.h"
+#include "settings/colorvalue.h"
+#include "settings/ini.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "aboutwindow.h"
-#include "toolwindow.h"
+#include "windows/aboutwindow.h"
+#include "windows/toolwindow.h"
 
 #include <QLabel>
 #include <QPixmap>

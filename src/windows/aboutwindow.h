@@ -12,19 +12,19 @@ namespace kelmira {
 // the same window back.
 class TForm3 : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit TForm3(QWidget* parent = nullptr);
 
     // The picture shipped inside the program.
     static QString pictureResource();
 
-  public Q_SLOTS:
+public Q_SLOTS:
     void Button1Click();
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     bool m_centred = false;
 };
 

@@ -1,4 +1,4 @@
-#include "colorpanel.h"
+#include "windows/colorpanel.h"
 
 #include <QEvent>
 #include <QLabel>

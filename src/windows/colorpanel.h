@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colorvalue.h"
+#include "settings/colorvalue.h"
 
 #include <QFrame>
 
@@ -11,21 +11,21 @@ namespace kelmira {
 // A small framed panel whose background is a colour setting; a click asks for a new colour.
 class ColorPanel : public QFrame {
     Q_OBJECT
-  public:
+public:
     explicit ColorPanel(const QString& caption, QWidget* parent = nullptr);
 
     ColorValue color() const { return m_color; }
     void setColor(ColorValue color);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void clicked();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-  private:
+private:
     void updateBackground();
 
     ColorValue m_color;

@@ -1,4 +1,4 @@
-#include "help.h"
+#include "windows/help.h"
 
 #include <QDesktopServices>
 #include <QDir>

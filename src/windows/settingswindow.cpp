@@ -1,8 +1,8 @@
-#include "settingswindow.h"
-#include "toolwindow.h"
+#include "windows/settingswindow.h"
+#include "windows/toolwindow.h"
 
-#include "colorpanel.h"
-#include "wrappedcaption.h"
+#include "windows/colorpanel.h"
+#include "windows/wrappedcaption.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

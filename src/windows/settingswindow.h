@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colorvalue.h"
-#include "settingsfile.h"
+#include "settings/colorvalue.h"
+#include "settings/settingsfile.h"
 
 #include <QColor>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "wrappedcaption.h"
+#include "windows/wrappedcaption.h"
 
 #include <QStyleOption>
 #include <QStylePainter>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "aboutwindow.h"
-#include "mainwindow.h"
-#include "settingswindow.h"
+#include "app/mainwindow.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QDir>
 #include <QTest>

@@ -1,13 +1,13 @@
 // The main window under a real X server: start-up state, layout, the exit and close questions,
 // the panes' pictures, and an editing session driven through the real controls.
-#include "aboutwindow.h"
-#include "colorvalue.h"
+#include "app/mainwindow.h"
+#include "app/russian.h"
 #include "editorwindows.h"
-#include "mainwindow.h"
 #include "modalhelper.h"
-#include "panewidget.h"
-#include "russian.h"
-#include "settingswindow.h"
+#include "render/panewidget.h"
+#include "settings/colorvalue.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The main window's file commands through their real dialogs: project load and save, the
 // screenshot, the saved picture, the window colour and the about window.
-#include "aboutwindow.h"
+#include "app/mainwindow.h"
 #include "editorwindows.h"
-#include "mainwindow.h"
 #include "modalhelper.h"
-#include "settingswindow.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QAction>
 #include <QColorDialog>

@@ -1,4 +1,4 @@
-#include "board.h"
+#include "board/board.h"
 #include "grid_sweep.h"
 
 #include <QString>
@@ -44,7 +44,7 @@ struct Snapshot {
 class TestBoard : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void newBoardIsEmpty();
     void figureTable();
     void stampedCells_data();

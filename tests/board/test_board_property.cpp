@@ -1,6 +1,6 @@
 // Random edit sequences against a plain reference board that does every erase as a full
 // sweep of the grid, the simplest way the board can behave.
-#include "board.h"
+#include "board/board.h"
 #include "grid_sweep.h"
 
 #include <QTest>
@@ -20,7 +20,7 @@ constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
 class ReferenceBoard {
-  public:
+public:
     ReferenceBoard() : m_grid(size_t(kCellTotal), kEmptyCell) {}
 
     void place(int32_t x, int32_t y, int32_t z, int32_t figure, int32_t kind, int32_t rot) {
@@ -69,7 +69,7 @@ class ReferenceBoard {
     const std::vector<int32_t>& grid() const { return m_grid; }
     const std::vector<tDetal>& list() const { return m_list; }
 
-  private:
+private:
     struct Offset {
         int i, j, k;
     };
@@ -109,7 +109,7 @@ class ReferenceBoard {
 class TestBoardProperty : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void randomEditsMatchFullSweeps_data();
     void randomEditsMatchFullSweeps();
     void largeBoardsMatchFullSweeps_data();

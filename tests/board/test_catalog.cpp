@@ -1,4 +1,4 @@
-#include "catalog.h"
+#include "board/catalog.h"
 
 #include <QStringList>
 #include <QTest>
@@ -10,7 +10,7 @@ using namespace kelmira;
 class TestCatalog : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void kinds_data();
     void kinds();
     void codesOutsideCatalog_data();

@@ -1,4 +1,4 @@
-#include "editor.h"
+#include "board/editor.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
-#include "board.h"
-#include "catalog.h"
-#include "editor.h"
-#include "gltfexport.h"
-#include "projectfile.h"
-#include "renderer.h"
-#include "scenegeometry.h"
+#include "board/board.h"
+#include "board/catalog.h"
+#include "board/editor.h"
+#include "export/gltfexport.h"
+#include "io/projectfile.h"
+#include "render/renderer.h"
+#include "render/scenegeometry.h"
 
 #include <QFile>
 #include <QMatrix4x4>

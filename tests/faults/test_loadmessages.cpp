@@ -2,9 +2,9 @@
 // message quotes has to look bad. Characters that print as nothing would make it quote a
 // valid-looking number (or nothing at all) as "Invalid numeric input".
 
-#include "editor.h"
+#include "board/editor.h"
 #include "faultenv.h"
-#include "projectfile.h"
+#include "io/projectfile.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -3,13 +3,13 @@
 // must end in a message that names the file, leave the old file as it was and nothing beside
 // it, leave the board alone, and let the same write succeed once the fault is gone.
 
-#include "deletecommand.h"
-#include "editor.h"
+#include "board/editor.h"
 #include "faultenv.h"
-#include "filewrite.h"
-#include "imageexport.h"
-#include "projectfile.h"
-#include "settingsfile.h"
+#include "io/deletecommand.h"
+#include "io/filewrite.h"
+#include "io/imageexport.h"
+#include "io/projectfile.h"
+#include "settings/settingsfile.h"
 
 #include <QDir>
 #include <QFileInfo>

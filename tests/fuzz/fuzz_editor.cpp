@@ -2,13 +2,13 @@
 // delete / clear commands with arbitrary values, holding the board and the list to their
 // invariants after every step and each command to what it promises.
 
-#include "board.h"
-#include "catalog.h"
-#include "deletecommand.h"
-#include "editor.h"
+#include "board/board.h"
+#include "board/catalog.h"
+#include "board/editor.h"
 #include "fuzzinput.h"
 #include "invariants.h"
-#include "projectfile.h"
+#include "io/deletecommand.h"
+#include "io/projectfile.h"
 #include "scratchdir.h"
 
 #include <QTemporaryDir>

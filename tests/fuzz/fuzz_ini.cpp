@@ -2,10 +2,10 @@
 // again. Writes must read back as written, a second identical batch must change nothing, the
 // bytes we did not write must stay as they were, and a save must load back byte for byte.
 
-#include "ini.h"
 #include "invariants.h"
 #include "scratchdir.h"
-#include "settingsfile.h"
+#include "settings/ini.h"
+#include "settings/settingsfile.h"
 
 #include <QFile>
 #include <QHash>

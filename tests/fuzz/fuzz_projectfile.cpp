@@ -2,12 +2,12 @@
 // place exactly the records the reader finds, say clearly what was wrong, keep the board's
 // invariants, and the save must give back the same board.
 
-#include "board.h"
-#include "editor.h"
+#include "board/board.h"
+#include "board/editor.h"
 #include "invariants.h"
-#include "projectfile.h"
+#include "io/projectfile.h"
+#include "io/valuereader.h"
 #include "scratchdir.h"
-#include "valuereader.h"
 
 #include <QFile>
 #include <QHashFunctions>

@@ -1,8 +1,8 @@
 #include "invariants.h"
 
-#include "board.h"
-#include "catalog.h"
-#include "editor.h"
+#include "board/board.h"
+#include "board/catalog.h"
+#include "board/editor.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The fuzz targets are only as good as their checks: a broken grid or list must be noticed.
 
-#include "editor.h"
+#include "board/editor.h"
 #include "invariants.h"
 
 #include <QTest>

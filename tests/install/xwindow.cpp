@@ -44,8 +44,8 @@ bool ofProcess(Display* dpy, Window w) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     bool match = false;
-    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
         data) {
         match = count == 1 && *reinterpret_cast<const unsigned long*>(data) == g_pid;
         XFree(data);

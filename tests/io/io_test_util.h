@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor.h"
-#include "projectfile.h"
+#include "board/editor.h"
+#include "io/projectfile.h"
 
 #include <QByteArray>
 #include <QFile>

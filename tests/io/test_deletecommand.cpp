@@ -1,4 +1,4 @@
-#include "deletecommand.h"
+#include "io/deletecommand.h"
 #include "io_test_util.h"
 
 #include <QDir>

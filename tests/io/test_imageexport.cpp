@@ -1,4 +1,4 @@
-#include "imageexport.h"
+#include "io/imageexport.h"
 #include "io_test_util.h"
 
 #include <QDateTime>
@@ -33,7 +33,7 @@ int bmpCompression(const QByteArray& b) {
 
 class TestImageExport : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void screenshotName_data();
     void screenshotName();
     void screenshotIsWrittenOnlyIntoExistingFolder();

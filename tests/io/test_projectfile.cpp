@@ -1,6 +1,6 @@
-#include "filewrite.h"
+#include "io/filewrite.h"
+#include "io/projectfile.h"
 #include "io_test_util.h"
-#include "projectfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,7 +43,7 @@ void fillBusyBoard(Editor& e) {
 
 class TestProjectFile : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void savedBytes_data();
     void savedBytes();
     void roundTripKeepsRecordsCellsAndEntries();

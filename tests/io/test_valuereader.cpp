@@ -1,4 +1,4 @@
-#include "valuereader.h"
+#include "io/valuereader.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -9,14 +9,14 @@ namespace {
 
 // Hands out one byte per read, so every token, blank run and line break straddles a refill.
 class TrickleDevice : public QIODevice {
-  public:
+public:
     TrickleDevice(QByteArray data, qint64 failAfter = -1)
         : m_data(std::move(data)), m_failAfter(failAfter) {
         open(QIODevice::ReadOnly);
     }
     bool isSequential() const override { return true; }
 
-  protected:
+protected:
     qint64 readData(char* out, qint64 max) override {
         if (m_failAfter >= 0 && m_pos >= m_failAfter) {
             setErrorString(QStringLiteral("simulated failure"));
@@ -29,7 +29,7 @@ class TrickleDevice : public QIODevice {
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
-  private:
+private:
     QByteArray m_data;
     qint64 m_pos = 0;
     qint64 m_failAfter;
@@ -67,7 +67,7 @@ QString describe(ValueReader& r) {
 
 class TestValueReader : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void reads_data();
     void reads();
     void badTokenIsReportedWithItsLine();

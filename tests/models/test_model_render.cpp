@@ -1,7 +1,7 @@
 // Draws every model for real, through GL into an offscreen framebuffer, and checks what a
 // viewer would see; also leaves a contact sheet of all models beside the test binary.
-#include "glcanvas.h"
-#include "models.h"
+#include "models/glcanvas.h"
+#include "models/models.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -69,7 +69,7 @@ class TestModelRender : public QObject {
 
     QImage render(int kind, QString* glProblem);
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void showsItsBodyColour_data();
     void showsItsBodyColour();

@@ -1,5 +1,5 @@
-#include "models.h"
-#include "recordingcanvas.h"
+#include "models/models.h"
+#include "models/recordingcanvas.h"
 
 #include <QTest>
 
@@ -99,7 +99,7 @@ class TestModels : public QObject {
 
     static void everyModel();
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void extentsMatchTheCatalogue_data() { everyModel(); }
     void extentsMatchTheCatalogue();
     void keepsTheDrawingContract_data() { everyModel(); }

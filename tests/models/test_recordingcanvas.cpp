@@ -1,5 +1,5 @@
-#include "recordingcanvas.h"
-#include "shapes.h"
+#include "models/recordingcanvas.h"
+#include "models/shapes.h"
 
 #include <QTest>
 
@@ -42,7 +42,7 @@ void soundModel(Canvas& c) {
 class TestRecordingCanvas : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void tracksTheMatrixLikeGl_data();
     void tracksTheMatrixLikeGl();
     void boundsFollowTheTrueRoundSurfaces_data();

@@ -1,4 +1,4 @@
-#include "camera.h"
+#include "render/camera.h"
 
 #include <QTest>
 
@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(kelmira::MouseButton)
 class TestCamera : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void startValues();
     void zoom_data();
     void zoom();

@@ -1,11 +1,11 @@
 // The kept scene against the pictures drawn call by call: stored references made before the
 // scene was kept, each model on its own, and the board after every kind of edit.
-#include "board.h"
-#include "deletecommand.h"
-#include "editor.h"
-#include "offscreen.h"
-#include "projectfile.h"
-#include "scenegeometry.h"
+#include "board/board.h"
+#include "board/editor.h"
+#include "io/deletecommand.h"
+#include "io/projectfile.h"
+#include "render/offscreen.h"
+#include "render/scenegeometry.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "board.h"
-#include "glpane.h"
-#include "offscreen.h"
+#include "board/board.h"
+#include "render/glpane.h"
+#include "render/offscreen.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,7 +49,7 @@ bool colourNear(const QImage& img, QPointF p, QColor want, QString* seen) {
 class TestOffscreen : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase() { m_renderer.reset(); }
     void sceneObjectsAtProjectedPoints_data();
@@ -65,7 +65,7 @@ class TestOffscreen : public QObject {
     void modelIcons_data();
     void modelIcons();
 
-  private:
+private:
     QImage render(Pane pane, const SceneSettings& s, QSize size = kSize) {
         return m_renderer->renderPane(pane, size, FrameInput{m_board, s, m_camera, kZoomStart});
     }

@@ -1,6 +1,6 @@
-#include "board.h"
-#include "glpane.h"
-#include "panewidget.h"
+#include "board/board.h"
+#include "render/glpane.h"
+#include "render/panewidget.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
-#include "board.h"
-#include "glpane.h"
-#include "recordingcanvas.h"
-#include "renderer.h"
+#include "board/board.h"
+#include "models/recordingcanvas.h"
+#include "render/glpane.h"
+#include "render/renderer.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -54,7 +54,7 @@ std::vector<RecordedVertex> verticesWithWidth(const RecordingCanvas& c, Canvas::
 class TestRenderer : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void init() { g_calls.clear(); }
     void foldRotation_data();
     void foldRotation();

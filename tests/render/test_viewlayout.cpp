@@ -1,4 +1,4 @@
-#include "viewlayout.h"
+#include "render/viewlayout.h"
 
 #include <QTest>
 
@@ -17,7 +17,7 @@ const PaneBox hidden{};
 class TestViewLayout : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void layout_data();
     void layout();
 };

@@ -1,5 +1,5 @@
-#include "colorvalue.h"
-#include "ini.h"
+#include "settings/colorvalue.h"
+#include "settings/ini.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
 
 class TestIni : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void readInteger_data();
     void readInteger();
     void readBool_data();

@@ -1,11 +1,11 @@
-#include "editor.h"
-#include "glpane.h"
-#include "ini.h"
-#include "panewidget.h"
-#include "projectfile.h"
+#include "board/editor.h"
+#include "io/projectfile.h"
+#include "render/glpane.h"
+#include "render/panewidget.h"
+#include "render/viewlayout.h"
 #include "rendertool.h"
-#include "settingsfile.h"
-#include "viewlayout.h"
+#include "settings/ini.h"
+#include "settings/settingsfile.h"
 
 #include <QApplication>
 #include <QImageReader>

@@ -1,8 +1,8 @@
-#include "aboutwindow.h"
-#include "help.h"
-#include "settingsfile.h"
-#include "settingswindow.h"
-#include "wrappedcaption.h"
+#include "settings/settingsfile.h"
+#include "windows/aboutwindow.h"
+#include "windows/help.h"
+#include "windows/settingswindow.h"
+#include "windows/wrappedcaption.h"
 
 #include <QApplication>
 #include <QCheckBox>

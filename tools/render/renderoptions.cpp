@@ -1,6 +1,6 @@
 #include "renderoptions.h"
 
-#include "gltfexport.h"
+#include "export/gltfexport.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

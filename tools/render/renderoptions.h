@@ -1,7 +1,7 @@
 #pragma once
 
-#include "camera.h"
-#include "viewlayout.h"
+#include "render/camera.h"
+#include "render/viewlayout.h"
 
 #include <QSize>
 #include <QString>

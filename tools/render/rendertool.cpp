@@ -1,10 +1,10 @@
 #include "rendertool.h"
 
-#include "editor.h"
-#include "gltfexport.h"
-#include "ini.h"
-#include "offscreen.h"
-#include "projectfile.h"
+#include "board/editor.h"
+#include "export/gltfexport.h"
+#include "io/projectfile.h"
+#include "render/offscreen.h"
+#include "settings/ini.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

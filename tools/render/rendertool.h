@@ -1,7 +1,7 @@
 #pragma once
 
+#include "render/scenesettings.h"
 #include "renderoptions.h"
-#include "scenesettings.h"
 
 #include <QTextStream>
 

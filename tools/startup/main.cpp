@@ -1,11 +1,11 @@
 // Starts the editor's windows exactly as the program does, waits until each of the four panes
 // has presented its first frame, prints the time that took and the view area's geometry, and
 // quits. The settings file is read from bin/Data as the editor would, and never written.
-#include "aboutwindow.h"
-#include "glpane.h"
-#include "mainwindow.h"
-#include "panewidget.h"
-#include "settingswindow.h"
+#include "app/mainwindow.h"
+#include "render/glpane.h"
+#include "render/panewidget.h"
+#include "windows/aboutwindow.h"
+#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
