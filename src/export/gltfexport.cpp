@@ -46,15 +46,6 @@ QString hexColour(const Vec3& c) {
         .toUpper();
 }
 
-// Board, stage and outlines as the kept scene holds them, in scene units.
-Mesh fixedSceneMesh(const SceneSettings& s) {
-    MeshCanvas c;
-    const QuadricId q = c.newQuadric();
-    drawFixedScene(c, s, q);
-    c.deleteQuadric(q);
-    return c.take();
-}
-
 int verticesPer(MeshBatch::Type type) {
     return type == MeshBatch::Type::Triangles ? 3 : 2;
 }
@@ -275,11 +266,12 @@ tinygltf::Model gltfModelOf(Board& board, const SceneSettings& settings) {
 
     SceneSettings boardOnly = s;
     boardOnly.stage = false;
-    const Mesh boardMesh = fixedSceneMesh(boardOnly);
+    const Mesh boardMesh = SceneGeometry::fixedSceneMesh(boardOnly);
     w.addNode(gltfBoardName(), w.addMesh(boardMesh, gltfBoardName()));
     if (s.stage)
-        w.addNode(gltfStageName(),
-                  w.addMesh(withoutPart(fixedSceneMesh(s), boardMesh), gltfStageName()));
+        w.addNode(
+            gltfStageName(),
+            w.addMesh(withoutPart(SceneGeometry::fixedSceneMesh(s), boardMesh), gltfStageName()));
 
     // Numbers count the components of a kind in the order of the placed-components list, so
     // "Резистор 3" is the third resistor there.

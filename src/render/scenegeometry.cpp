@@ -18,14 +18,6 @@ bool fixedSceneDiffers(const SceneSettings& a, const SceneSettings& b) {
            a.axisZColor != b.axisZColor;
 }
 
-Mesh fixedSceneMesh(const SceneSettings& s) {
-    MeshCanvas c;
-    const QuadricId q = c.newQuadric();
-    drawFixedScene(c, s, q);
-    c.deleteQuadric(q);
-    return c.take();
-}
-
 Mesh gridMesh(Plane plane, const SceneSettings& s) {
     if (!planeShown(plane, s))
         return {};
@@ -65,6 +57,14 @@ const Mesh& SceneGeometry::modelMesh(int32_t kind) {
     }();
     static const Mesh kNone;
     return kind >= 0 && kind < 35 ? kModels[std::size_t(kind)] : kNone;
+}
+
+Mesh SceneGeometry::fixedSceneMesh(const SceneSettings& s) {
+    MeshCanvas c;
+    const QuadricId q = c.newQuadric();
+    drawFixedScene(c, s, q);
+    c.deleteQuadric(q);
+    return c.take();
 }
 
 void SceneGeometry::rebuild(Part p, Mesh mesh) {

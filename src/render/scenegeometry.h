@@ -42,6 +42,8 @@ public:
     // A kind's model in its own space, tessellated once for the program; empty for a kind
     // without a model.
     static const Mesh& modelMesh(int32_t kind);
+    // Board, stage, outlines and axes as the Fixed part holds them for these settings.
+    static Mesh fixedSceneMesh(const SceneSettings& s);
 
 private:
     struct Kept {
