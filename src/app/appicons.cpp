@@ -185,6 +185,32 @@ QIcon exit() {
         arrow(p, 0, QColor(210, 40, 40));
     });
 }
+// A hooked arrow: back to the left for undo, forward to the right for redo.
+static QIcon hookArrow(bool back) {
+    return drawn([back](QPainter& p) {
+        if (!back) {
+            p.translate(32, 0);
+            p.scale(-1, 1);
+        }
+        QPainterPath path;
+        path.moveTo(9, 12);
+        path.lineTo(20, 12);
+        path.cubicTo(29, 12, 29, 26, 20, 26);
+        path.lineTo(12, 26);
+        p.setPen(QPen(kAccent, 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(kAccent);
+        p.drawPolygon(QPolygonF() << QPointF(3, 12) << QPointF(11, 5) << QPointF(11, 19));
+    });
+}
+QIcon undo() {
+    return hookArrow(true);
+}
+QIcon redo() {
+    return hookArrow(false);
+}
 QIcon build() {
     return drawn([](QPainter& p) { letter(p, QStringLiteral("+"), kBoard); });
 }

@@ -17,6 +17,8 @@ QIcon settings();
 QIcon help();
 QIcon about();
 QIcon exit();
+QIcon undo();
+QIcon redo();
 QIcon build();
 QIcon remove();
 QIcon pick();

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -134,8 +135,11 @@ void TForm1::FormCreate() {
             m_statusPanels[i]->clear();
     });
 
-    for (Pane p : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD})
+    for (Pane p : {Pane::Front, Pane::Side, Pane::Top, Pane::ThreeD}) {
         pane(p)->setFrameSource(&m_session);
+        // A click gives a pane the keyboard, for the keys that move the selected component.
+        pane(p)->setFocusPolicy(Qt::ClickFocus);
+    }
     // Pnl2MouseDown / Pnl2MouseMove / Pnl2MouseUp: the 3D camera follows the mouse.
     PaneWidget* pnl2 = pane(Pane::ThreeD);
     pnl2->setMouseTracking(true);
@@ -311,7 +315,44 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
+    if (e->type() == QEvent::KeyPress) {
+        auto* p = qobject_cast<PaneWidget*>(watched);
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (p && p->window() == this && k->modifiers() == Qt::NoModifier && paneKey(k->key()))
+            return true;
+    }
     return QMainWindow::eventFilter(watched, e);
+}
+
+bool TForm1::paneKey(int key) {
+    switch (key) {
+    case Qt::Key_Left:
+        moveClick(MoveDir::Left);
+        return true;
+    case Qt::Key_Right:
+        moveClick(MoveDir::Right);
+        return true;
+    case Qt::Key_Up:
+        moveClick(MoveDir::Forward);
+        return true;
+    case Qt::Key_Down:
+        moveClick(MoveDir::Back);
+        return true;
+    case Qt::Key_PageUp:
+        moveClick(MoveDir::Up);
+        return true;
+    case Qt::Key_PageDown:
+        moveClick(MoveDir::Down);
+        return true;
+    case Qt::Key_BracketLeft:
+        turnClick(+1);
+        return true;
+    case Qt::Key_BracketRight:
+        turnClick(-1);
+        return true;
+    default:
+        return false;
+    }
 }
 
 SceneSettings TForm1::sceneSettings() const {

@@ -42,6 +42,7 @@ public:
     void attachWindows(TForm2* form2, TForm3* form3);
 
     Editor& editor() { return m_session.editor(); }
+    EditHistory& history() { return m_session.history(); }
     CameraState& camera() { return m_session.camera(); }
     int zoom() const;
     QTimer* timer1() const { return m_timer1; }
@@ -91,6 +92,8 @@ public Q_SLOTS:
     void btnZoomInClick();
     void btnZoomOutClick();
     void Timer2Timer();
+    void undoClick();
+    void redoClick();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -103,6 +106,13 @@ private:
     void buildMenus();
     void buildToolBars();
     void buildStatusBar();
+    void assignShortcuts();
+    // The Edit menu's items name the step they would undo or redo.
+    void updateEditActions();
+    // The list, the highlight and the coordinate panels after the history changed the board.
+    void showRestoredBoard();
+    // The arrow, page and bracket keys of a focused view pane; false for other keys.
+    bool paneKey(int key);
     void connectColumn();
 
     // lifecycle
@@ -153,6 +163,8 @@ private:
     ViewPanel* m_viewPanel = nullptr;
     QListWidget* m_listBox1 = nullptr;
     std::array<QLabel*, 5> m_statusPanels{};
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
 
     QFileDialog* m_openDialog1 = nullptr;
     QFileDialog* m_saveDialog1 = nullptr;

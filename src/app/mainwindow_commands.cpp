@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
@@ -62,7 +63,7 @@ void TForm1::refreshList() {
 
 void TForm1::AddComponent(int32_t kind, const QString& entryText) {
     editor().setFigureSelection(m_listBox1->currentRow());
-    editor().AddComponent(kind, entryText);
+    history().add(editor(), kind, entryText);
     refreshList();
 }
 
@@ -88,21 +89,23 @@ void TForm1::BitBtn5Click() {
 
 void TForm1::moveClick(MoveDir dir) {
     const int step = m_form2 ? m_form2->moveStep() : 2;
-    editor().Move(dir, step);
+    history().move(editor(), dir, step);
 }
 
 void TForm1::turnClick(int32_t delta) {
-    editor().Turn(delta);
+    history().turn(editor(), delta);
 }
 
 void TForm1::BitBtn6Click() {
-    editor().ClearAll();
+    history().wholeBoard(editor(), StepKind::Clear, [this] { editor().ClearAll(); });
     refreshList();
 }
 
 void TForm1::N1231Click() {
     m_timer1->stop();
-    const DeleteResult r = deleteHighlighted(editor(), m_scratchPath);
+    DeleteResult r;
+    history().wholeBoard(editor(), StepKind::Delete,
+                         [&] { r = deleteHighlighted(editor(), m_scratchPath); });
     refreshList();
     m_timer1->start();
     if (!r.message.isEmpty())
@@ -117,7 +120,8 @@ void TForm1::ToolButton3Click() {
         return;
     const QString name = chosenName(m_openDialog1);
     m_openDialog1->selectFile(name);
-    const LoadResult r = loadProject(editor(), name);
+    LoadResult r;
+    history().wholeBoard(editor(), StepKind::Load, [&] { r = loadProject(editor(), name); });
     refreshList();
     if (r.ok())
         showInfo(r.message);
@@ -180,6 +184,25 @@ void TForm1::N21Click() {
     const ImageResult r = saveImage(picture, chosenName(m_dlg1), type);
     if (!r.ok)
         showError(r.message);
+}
+
+void TForm1::undoClick() {
+    if (history().undo(editor()))
+        showRestoredBoard();
+}
+
+void TForm1::redoClick() {
+    if (history().redo(editor()))
+        showRestoredBoard();
+}
+
+void TForm1::showRestoredBoard() {
+    refreshList();
+    // Without a highlighted entry the panels showed nothing at that point: the board had just
+    // been cleared or loaded, or was empty.
+    if (editor().highlighted() < 0)
+        for (int i = 1; i <= 3; ++i)
+            m_statusPanels[i]->clear();
 }
 
 void TForm1::N3D2Click() {

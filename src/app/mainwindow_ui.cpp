@@ -132,6 +132,16 @@ void TForm1::buildMenus() {
         return m;
     };
     fillMenu(this, addMenu("N1", "Файл"), {"N2", "-", "N6", "N7", "-", "N4", "N21", "-", "N5"});
+    QMenu* edit = addMenu("EditMenu", "Правка");
+    m_undoAction = edit->addAction(icons::undo(), QString(), this, &TForm1::undoClick);
+    m_undoAction->setObjectName(QStringLiteral("UndoItem"));
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_redoAction = edit->addAction(icons::redo(), QString(), this, &TForm1::redoClick);
+    m_redoAction->setObjectName(QStringLiteral("RedoItem"));
+    m_redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    history().setChangedHook([this] { updateEditActions(); });
+    updateEditActions();
     fillMenu(this, addMenu("N10", "Запуск"), {"N11", "-", "N1231", "N13"});
     fillMenu(this, addMenu("N16", "Вид"), {"N41", "N42", "N43", "N44", "N45"});
 
@@ -168,6 +178,31 @@ void TForm1::buildMenus() {
     }
 
     fillMenu(this, addMenu("N12", "Помощь"), {"N8", "N9"});
+    assignShortcuts();
+}
+
+void TForm1::assignShortcuts() {
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"N2", QKeySequence(Qt::CTRL | Qt::Key_N)}, {"N6", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"N7", QKeySequence(Qt::CTRL | Qt::Key_S)}, {"N1231", QKeySequence(Qt::Key_Delete)},
+        {"N8", QKeySequence(Qt::Key_F1)},           {"N5", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto& [name, key] : keys)
+        if (auto* a = findChild<QAction*>(QLatin1String(name)))
+            a->setShortcut(key);
+}
+
+void TForm1::updateEditActions() {
+    auto label = [](const char* verb, std::optional<StepKind> kind) {
+        QString text = QString::fromUtf8(verb);
+        if (kind)
+            text += QStringLiteral(": ") + stepName(*kind);
+        return text;
+    };
+    m_undoAction->setText(label("&Отменить", history().undoKind()));
+    m_undoAction->setEnabled(history().canUndo());
+    m_redoAction->setText(label("&Повторить", history().redoKind()));
+    m_redoAction->setEnabled(history().canRedo());
 }
 
 void TForm1::buildToolBars() {

@@ -176,11 +176,24 @@ void Board::touch() {
     m_revision = ++s_revisions;
 }
 
+void Board::setCell(int32_t c, int32_t value) {
+    if (m_journal && m_grid[c] != value)
+        m_journal->push_back({c, m_grid[c], value});
+    m_grid[c] = value;
+}
+
 void Board::eraseStamp(int32_t index) {
     touch();
     for (int32_t c : m_stamps[size_t(index)].cells)
         if (m_grid[c] == index)
-            m_grid[c] = kEmptyCell;
+            setCell(c, kEmptyCell);
+}
+
+std::vector<int32_t> Board::stampCells(const tDetal& d) const {
+    std::vector<int32_t> cells;
+    forEachCell(d.X, d.Y, d.Z, RotateFigure(figure(d.Figure), d.Rot),
+                [&](int32_t c) { cells.push_back(c); });
+    return cells;
 }
 
 void Board::stamp(const tDetal& d, const FigureMask& footprint) {
@@ -188,9 +201,92 @@ void Board::stamp(const tDetal& d, const FigureMask& footprint) {
     auto& cells = m_stamps[size_t(d.Index)].cells;
     cells.clear();
     forEachCell(d.X, d.Y, d.Z, footprint, [&](int32_t c) {
-        m_grid[c] = d.Index;
+        setCell(c, d.Index);
         cells.push_back(c);
     });
+}
+
+void Board::applyCells(const std::vector<CellChange>& changes, bool forward) {
+    touch();
+    if (forward) {
+        for (const CellChange& c : changes)
+            m_grid[c.cell] = c.after;
+    } else {
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it)
+            m_grid[it->cell] = it->before;
+    }
+}
+
+void Board::restorePlacement(int32_t index, int32_t X, int32_t Y, int32_t Z, int32_t Rot) {
+    tDetal* d = detal(index);
+    if (!d)
+        return;
+    touch();
+    d->X = X;
+    d->Y = Y;
+    d->Z = Z;
+    d->Rot = Rot;
+    m_stamps[size_t(index)].cells = stampCells(*d);
+}
+
+void Board::restoreAppend(const StoredRecord& r) {
+    touch();
+    auto d = std::make_unique<tDetal>();
+    d->X = r.X;
+    d->Y = r.Y;
+    d->Z = r.Z;
+    d->Kind = r.Kind;
+    d->Figure = r.Figure;
+    d->Rot = r.Rot;
+    d->Index = count();
+    m_stamps.push_back({stampCells(*d)});
+    m_list.push_back(std::move(d));
+}
+
+void Board::restoreRemoveLast() {
+    if (m_list.empty())
+        return;
+    touch();
+    m_list.pop_back();
+    m_stamps.pop_back();
+}
+
+BoardSnapshot Board::snapshot() const {
+    BoardSnapshot s;
+    s.records.reserve(m_list.size());
+    for (const auto& d : m_list)
+        s.records.push_back(storedRecord(*d));
+    // What placing the records again in order gives each stamped cell: the last stamp wins.
+    std::vector<std::pair<int32_t, int32_t>> placed;
+    for (size_t i = 0; i < m_stamps.size(); ++i)
+        for (int32_t c : m_stamps[i].cells)
+            placed.emplace_back(c, int32_t(i));
+    std::sort(placed.begin(), placed.end());
+    for (size_t n = 0; n < placed.size(); ++n) {
+        const bool lastOfCell = n + 1 == placed.size() || placed[n + 1].first != placed[n].first;
+        if (lastOfCell && m_grid[placed[n].first] != placed[n].second)
+            s.overrides.emplace_back(placed[n].first, m_grid[placed[n].first]);
+    }
+    return s;
+}
+
+void Board::restore(const BoardSnapshot& s) {
+    for (const Stamp& st : m_stamps)
+        for (int32_t c : st.cells)
+            m_grid[c] = kEmptyCell;
+    m_stamps.clear();
+    m_list.clear();
+    m_list.reserve(s.records.size());
+    m_stamps.reserve(s.records.size());
+    ++m_clearCount;
+    for (const StoredRecord& r : s.records) {
+        restoreAppend(r);
+        for (int32_t c : m_stamps.back().cells)
+            m_grid[c] = m_list.back()->Index;
+    }
+    for (const auto& [c, v] : s.overrides)
+        m_grid[c] = v;
+    touch();
 }
 
 FigureMask Board::RotateFigure(const FigureMask& mask, int32_t) const {

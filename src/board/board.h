@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kelmira {
@@ -24,6 +25,26 @@ struct StoredRecord {
 inline StoredRecord storedRecord(const tDetal& d) {
     return {d.X, d.Y, d.Z, d.Figure, d.Kind, d.Rot};
 }
+
+// One grid cell's value before and after a change, as the board's journal sees it.
+struct CellChange {
+    int32_t cell;
+    int32_t before;
+    int32_t after;
+};
+
+// A board's exact state: the records in order, and the cells where placing those records again
+// in order would not give the value the grid holds (a cell one component took from another and
+// then left empty). Usually that list is empty and the state costs 24 bytes a component.
+struct BoardSnapshot {
+    std::vector<StoredRecord> records;
+    std::vector<std::pair<int32_t, int32_t>> overrides; // cell number, value
+    bool operator==(const BoardSnapshot&) const = default;
+    std::size_t bytes() const {
+        return records.capacity() * sizeof(StoredRecord) +
+               overrides.capacity() * sizeof(overrides[0]);
+    }
+};
 
 constexpr int kGridSize = 150;
 constexpr int32_t kEmptyCell = -1;
@@ -69,6 +90,19 @@ public:
     FigureMask RotateFigure(const FigureMask& mask, int32_t steps) const;
     void ClearBoard();
 
+    // The undo history's operations. A journal sees every grid cell that changes while it is
+    // set; the restore operations change records and their stamps but leave the grid to
+    // applyCells, which writes back exactly what a journal saw.
+    void setJournal(std::vector<CellChange>* journal) { m_journal = journal; }
+    void applyCells(const std::vector<CellChange>& changes, bool forward);
+    void restorePlacement(int32_t index, int32_t X, int32_t Y, int32_t Z, int32_t Rot);
+    void restoreAppend(const StoredRecord& r);
+    void restoreRemoveLast();
+    BoardSnapshot snapshot() const;
+    // Replaces the records and the grid with the snapshot's, as a clear does for holders of
+    // record pointers (clearCount grows), without the timer and clear hooks.
+    void restore(const BoardSnapshot& s);
+
     // Figure n (1..4); an empty mask for any other number.
     const FigureMask& figure(int32_t n) const;
     // "Фигура 1" .. "Фигура 4", the entries of the hidden ListBox1 (UTF-8).
@@ -108,6 +142,8 @@ private:
     void stamp(const tDetal& d, const FigureMask& footprint);
     void eraseStamp(int32_t index);
     void touch();
+    void setCell(int32_t c, int32_t value);
+    std::vector<int32_t> stampCells(const tDetal& d) const;
     // Calls f(cellNumber) for every footprint cell of mask at (x, y, z) that lies inside the grid.
     template <typename F>
     static void forEachCell(int64_t x, int64_t y, int64_t z, const FigureMask& mask, F&& f);
@@ -119,6 +155,7 @@ private:
     std::array<FigureMask, kFigureCount + 1> m_figures{};
     std::vector<std::unique_ptr<tDetal>> m_list;
     std::function<void()> m_stopTimer, m_startTimer, m_cleared;
+    std::vector<CellChange>* m_journal = nullptr;
 };
 
 } // namespace kelmira

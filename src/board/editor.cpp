@@ -138,6 +138,33 @@ std::vector<int32_t> Editor::recordsKeptByDelete() const {
     return kept;
 }
 
+EditorMarks Editor::marks() const {
+    const tDetal* sel = SelDetal();
+    return {m_highlighted, sel ? sel->Index : -1};
+}
+
+void Editor::setMarks(const EditorMarks& m) {
+    setHighlighted(m.highlighted);
+    select(m_board.detal(m.selected));
+}
+
+EditorSnapshot Editor::state() const {
+    return {m_board.snapshot(), marks()};
+}
+
+void Editor::syncEntries() {
+    m_entries.clear();
+    for (const auto& d : m_board.DetalList())
+        if (const KindInfo* k = findKind(d->Kind))
+            m_entries.push_back({k->entry, d->Index});
+}
+
+void Editor::restore(const EditorSnapshot& s) {
+    m_board.restore(s.board);
+    syncEntries();
+    setMarks(s.marks);
+}
+
 CoordTexts coordinateTexts(const tDetal& d) {
     // Widened so a coordinate near the 32-bit limits (only a hand-edited file has one) shows
     // its true distance from the board's reference point instead of a wrapped number.

@@ -29,6 +29,22 @@ struct ListEntry {
     int32_t record;
 };
 
+// What the editor shows of the board beside its records: the highlighted entry of the list and
+// the selected record (its position in DetalList), -1 for none.
+struct EditorMarks {
+    int highlighted = -1;
+    int32_t selected = -1;
+    bool operator==(const EditorMarks&) const = default;
+};
+
+// Everything an undo gives back: the board to the cell and the marks. The list entries follow
+// from the records.
+struct EditorSnapshot {
+    BoardSnapshot board;
+    EditorMarks marks;
+    bool operator==(const EditorSnapshot&) const = default;
+};
+
 // The editing logic behind the main window's controls: the board, the placed-components
 // list (ListBox2), its highlighted entry and the selection (SelDetal).
 class Editor {
@@ -74,6 +90,16 @@ public:
     // The rebuild of a delete: clear all, then, when the board held two or more components,
     // place `records` (those of recordsKeptByDelete()) and select the first.
     void rebuild(const std::vector<StoredRecord>& records);
+
+    EditorMarks marks() const;
+    // Highlights and selects as the marks say (none for positions that do not exist).
+    void setMarks(const EditorMarks& m);
+    EditorSnapshot state() const;
+    // Puts back a state: the board's records and grid, the list entries and the marks.
+    void restore(const EditorSnapshot& s);
+    // The list entries for the board's records as they are now; after the undo history has
+    // changed the records behind the editor's back.
+    void syncEntries();
 
     // The record positions a delete writes to its scratch file: all but the one named by the
     // highlighted entry (all when nothing is highlighted). With one component on the board the

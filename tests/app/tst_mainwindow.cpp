@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -608,6 +609,61 @@ private Q_SLOTS:
         QCOMPARE(f->cursor().shape(), Qt::SizeHorCursor);
         // The window's own surface only: the controls keep the default arrow.
         QCOMPARE(child<QListWidget>(f, "ListBox2")->viewport()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // The Edit menu follows the history; the keys reach the commands through the real window,
+    // the arrows move the component only from a focused view pane.
+    void undoRedoThroughMenuAndKeys() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QCOMPARE(f->menuBar()->actions().at(1)->text(), QStringLiteral("Правка"));
+        auto* undo = child<QAction>(f, "UndoItem");
+        auto* redo = child<QAction>(f, "RedoItem");
+        auto items = [&] {
+            return QStringList{undo->isEnabled() ? undo->text() : QString(),
+                               redo->isEnabled() ? redo->text() : QString()};
+        };
+        QCOMPARE(items(), (QStringList{QString(), QString()}));
+        QCOMPARE(child<QAction>(f, "N2")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(child<QAction>(f, "N1231")->shortcut(), QKeySequence(Qt::Key_Delete));
+
+        f->findChild<QAction*>(QStringLiteral("N23"))->trigger();
+        const tDetal* d = f->editor().board().detal(0);
+        QWidget* top = f->pane(Pane::Top);
+        QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+        QCOMPARE(QApplication::focusWidget(), top);
+        QTest::keyClick(top, Qt::Key_Right);
+        QTest::keyClick(top, Qt::Key_BracketLeft);
+        QCOMPARE(d->X, 37);
+        QCOMPARE(d->Rot, 1);
+        QCOMPARE(items(), (QStringList{QStringLiteral("&Отменить: поворот"), QString()}));
+
+        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(d->X, 35);
+        QCOMPARE(d->Rot, 0);
+        QCOMPARE(items(), (QStringList{QStringLiteral("&Отменить: добавление"),
+                                       QStringLiteral("&Повторить: перемещение")}));
+        QTest::keyClick(top, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(d->X, 37);
+        QCOMPARE(d->Rot, 1);
+
+        // A clear taken back gives the list and its highlight back.
+        f->findChild<QAction*>(QStringLiteral("N29"))->trigger();
+        auto* list = child<QListWidget>(f, "ListBox2");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(d->X, 37);
+        child<QPushButton>(f, "BitBtn6")->click();
+        QCOMPARE(list->count(), 0);
+        undo->trigger();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentRow(), 0);
+        QTRY_COMPARE(panelText(f, 1), QStringLiteral("X= -33"));
     }
 };
 
