@@ -181,6 +181,13 @@ void ComponentColumn::showEntries(const QStringList& texts, int highlighted) {
         m_listBox2->clearSelection();
 }
 
+void ComponentColumn::showHighlight(int highlighted) {
+    const QSignalBlocker block(m_listBox2);
+    m_listBox2->setCurrentRow(highlighted);
+    if (highlighted < 0)
+        m_listBox2->clearSelection();
+}
+
 void ComponentColumn::comboChange(int category) {
     if (m_combos[std::size_t(category)]->currentIndex() == 0)
         return;

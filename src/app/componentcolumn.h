@@ -28,6 +28,8 @@ public:
     QScrollArea* scrollBox1() const { return m_scrollBox1; }
     // The placed-components list as the editor holds it; no highlight for -1.
     void showEntries(const QStringList& texts, int highlighted);
+    // Only the highlight moves; the entries stay as they are.
+    void showHighlight(int highlighted);
 
 Q_SIGNALS:
     // A category's button with a kind chosen in its list (BitBtn1 to BitBtn4).

@@ -140,24 +140,9 @@ void TForm1::FormCreate() {
         // A click gives a pane the keyboard, for the keys that move the selected component.
         pane(p)->setFocusPolicy(Qt::ClickFocus);
     }
-    // Pnl2MouseDown / Pnl2MouseMove / Pnl2MouseUp: the 3D camera follows the mouse.
-    PaneWidget* pnl2 = pane(Pane::ThreeD);
-    pnl2->setMouseTracking(true);
-    auto applyCursor = [this](CursorChange c) {
-        if (c == CursorChange::SizeAll)
-            setCursor(Qt::SizeAllCursor);
-        else if (c == CursorChange::SizeHor)
-            setCursor(Qt::SizeHorCursor);
-    };
-    connect(pnl2, &PaneWidget::mousePressed, this,
-            [this, applyCursor](MouseButton b, int x, int y) {
-                applyCursor(cameraPress(camera(), b, x, y));
-            });
-    connect(pnl2, &PaneWidget::mouseMoved, this,
-            [this](int x, int y) { cameraMove(camera(), x, y); });
-    connect(pnl2, &PaneWidget::mouseReleased, this, [this, applyCursor](MouseButton b, int, int) {
-        applyCursor(cameraRelease(camera(), b));
-    });
+    // Pnl2MouseDown / Pnl2MouseMove / Pnl2MouseUp: the 3D camera follows the mouse; a click in
+    // any pane picks a component, a drag in the others moves it.
+    connectPanes();
 
     m_listBox1->setCurrentRow(0);
     editor().setFigureSelection(m_listBox1->currentRow());
@@ -315,6 +300,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
+    // During a drag no key runs a command; Escape puts the component back.
+    if (m_session.dragging() &&
+        (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress)) {
+        e->accept();
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+            finishDrag(true);
+        return true;
+    }
     if (e->type() == QEvent::KeyPress) {
         auto* p = qobject_cast<PaneWidget*>(watched);
         const auto* k = static_cast<QKeyEvent*>(e);
@@ -360,6 +353,7 @@ SceneSettings TForm1::sceneSettings() const {
 }
 
 void TForm1::RenderFrame() {
+    m_session.setMarkSelection(m_markAction->isChecked());
     m_session.refresh(sceneSettings());
     advanceFrame(camera(), m_session.frameSettings(),
                  {pane(Pane::Front), pane(Pane::Side), pane(Pane::Top), pane(Pane::ThreeD)});

@@ -4,6 +4,7 @@
 #include "app/viewpanel.h"
 #include "render/camera.h"
 #include "render/panewidget.h"
+#include "render/picking.h"
 #include "render/scene.h"
 #include "render/viewlayout.h"
 
@@ -113,6 +114,18 @@ private:
     void showRestoredBoard();
     // The arrow, page and bracket keys of a focused view pane; false for other keys.
     bool paneKey(int key);
+
+    // the panes under the mouse (mainwindow_panes.cpp)
+    void connectPanes();
+    PaneView paneView(Pane p) const;
+    QPointF devicePixel(Pane p, int x, int y) const;
+    // Selects the component drawn at the pixel; false where none is.
+    bool pickInPane(Pane p, int x, int y);
+    void paneMousePress(Pane p, MouseButton b, int x, int y);
+    void paneMouseMove(Pane p, int x, int y);
+    void paneMouseRelease(Pane p, MouseButton b, int x, int y);
+    void finishDrag(bool cancel);
+    void applyCursor(CursorChange c);
     void connectColumn();
 
     // lifecycle
@@ -164,6 +177,10 @@ private:
     QListWidget* m_listBox1 = nullptr;
     std::array<QLabel*, 5> m_statusPanels{};
     QAction* m_undoAction = nullptr;
+    QAction* m_markAction = nullptr;
+    QLabel* m_dragMessage = nullptr;
+    QPoint m_clickStart;
+    CameraState m_clickCamera;
     QAction* m_redoAction = nullptr;
 
     QFileDialog* m_openDialog1 = nullptr;

@@ -143,7 +143,12 @@ void TForm1::buildMenus() {
     history().setChangedHook([this] { updateEditActions(); });
     updateEditActions();
     fillMenu(this, addMenu("N10", "Запуск"), {"N11", "-", "N1231", "N13"});
-    fillMenu(this, addMenu("N16", "Вид"), {"N41", "N42", "N43", "N44", "N45"});
+    QMenu* view = addMenu("N16", "Вид");
+    fillMenu(this, view, {"N41", "N42", "N43", "N44", "N45", "-"});
+    m_markAction = view->addAction(QStringLiteral("&Выделять выбранную деталь"));
+    m_markAction->setObjectName(QStringLiteral("MarkSelectionItem"));
+    m_markAction->setCheckable(true);
+    m_markAction->setChecked(true);
 
     QMenu* parts = addMenu("N17", "Компоненты");
     std::array<QMenu*, 4> sub{};
@@ -292,6 +297,10 @@ void TForm1::buildStatusBar() {
         sb->addWidget(l);
         m_statusPanels[i] = l;
     }
+    // Why a drag stopped short; empty (and so unseen) otherwise.
+    m_dragMessage = new QLabel;
+    m_dragMessage->setObjectName(QStringLiteral("DragMessage"));
+    sb->addWidget(m_dragMessage, 1);
     setStatusBar(sb);
 }
 

@@ -58,6 +58,15 @@ Editor::SelectResult Editor::Select() {
     return SelectResult::Selected;
 }
 
+bool Editor::selectRecord(int32_t index) {
+    for (size_t p = 0; p < m_entries.size(); ++p)
+        if (m_entries[p].record == index) {
+            m_highlighted = int(p);
+            return Select() == SelectResult::Selected;
+        }
+    return false;
+}
+
 MoveTarget moveTarget(int64_t x, int64_t y, int64_t z, MoveDir dir, int32_t step) {
     switch (dir) {
     case MoveDir::Left:

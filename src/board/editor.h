@@ -73,6 +73,9 @@ public:
 
     enum class SelectResult { Selected, EmptyBoard, NoHighlight };
     SelectResult Select();
+    // Highlights the entry that names record `index` and selects it, as a click in a view does;
+    // false (nothing changed) for a record without an entry.
+    bool selectRecord(int32_t index);
 
     // Move the selection by `step` cells; all or nothing. False when refused or none selected.
     bool Move(MoveDir dir, int32_t step);

@@ -79,6 +79,12 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
     drawPart(g, SceneGeometry::Part::Components);
+    // The mark shows through whatever stands in front of the selected component.
+    if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
+        glDisable(GL_DEPTH_TEST);
+        drawPart(g, SceneGeometry::Part::Mark);
+        glEnable(GL_DEPTH_TEST);
+    }
     glLineWidth(0.5f);
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);

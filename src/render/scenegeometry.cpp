@@ -111,9 +111,48 @@ bool SceneGeometry::update(Board& board, const SceneSettings& s) {
     return changed;
 }
 
+Mesh SceneGeometry::markMesh(const Box& b) {
+    // A little outside the box, so that the mark does not run along the component's own edges.
+    constexpr float kPad = 0.04f;
+    const float x[2] = {b.x0 - kPad, b.x1 + kPad}, y[2] = {b.y0 - kPad, b.y1 + kPad},
+                z[2] = {b.z0 - kPad, b.z1 + kPad};
+    MeshCanvas c(1);
+    auto edges = [&] {
+        c.begin(Canvas::Primitive::Lines);
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 2; ++j) {
+                c.vertex(x[0], y[i], z[j]);
+                c.vertex(x[1], y[i], z[j]);
+                c.vertex(x[i], y[0], z[j]);
+                c.vertex(x[i], y[1], z[j]);
+                c.vertex(x[i], y[j], z[0]);
+                c.vertex(x[i], y[j], z[1]);
+            }
+        c.end();
+    };
+    c.lineWidth(4);
+    c.color(0.08f, 0.08f, 0.08f);
+    edges();
+    c.lineWidth(2);
+    c.color(1, 0.85f, 0);
+    edges();
+    return c.take();
+}
+
+void SceneGeometry::setMark(const std::optional<Box>& box) {
+    const auto same = [](const Box& a, const Box& b) {
+        return a.x0 == b.x0 && a.x1 == b.x1 && a.y0 == b.y0 && a.y1 == b.y1 && a.z0 == b.z0 &&
+               a.z1 == b.z1;
+    };
+    if (box.has_value() == m_mark.has_value() && (!box || same(*box, *m_mark)))
+        return;
+    m_mark = box;
+    rebuild(Part::Mark, box ? markMesh(*box) : Mesh{});
+}
+
 uint64_t SceneGeometry::paneVersion(Pane pane) const {
     // Versions only grow, so the sum changes whenever one of them does.
-    uint64_t v = version(Part::Fixed) + version(Part::Components);
+    uint64_t v = version(Part::Fixed) + version(Part::Components) + version(Part::Mark);
     const PanePlanes planes = planesOfPane(pane);
     for (int n = 0; n < planes.count; ++n)
         v += version(gridPart(planes.planes[n]));

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace kelmira {
 
@@ -21,14 +22,23 @@ public:
     // Fixed: board, stage, outlines, axes. Components: every occupied cell's model, in grid
     // coordinates (the pane moves the grid's corner to kGridCorner). A grid is empty while
     // its plane is switched off.
-    enum class Part { Fixed, GridXZ, GridXY, GridYZ, Components };
-    static constexpr int kPartCount = 5;
+    // Mark: the box around the selected component, in the components' space, drawn over
+    // everything else; empty while nothing is marked.
+    enum class Part { Fixed, GridXZ, GridXY, GridYZ, Components, Mark };
+    static constexpr int kPartCount = 6;
 
     // Brings every part up to date. Rebuilding the components folds the Rot of each drawn
     // record into the rotation step's range, exactly as a drawn frame does; nothing is folded
     // while the board and the step stay as they are, because nothing needs it then.
     // Returns whether any part was rebuilt.
     bool update(Board& board, const SceneSettings& s);
+
+    // The box to mark (components' space), or none. Only a different box rebuilds the mark, and
+    // the components stay as they are.
+    void setMark(const std::optional<Box>& box);
+    // The lines of the mark around `box`: a dark wide line under a bright narrow one, so that
+    // the mark stands out on any background and any component.
+    static Mesh markMesh(const Box& box);
 
     const Mesh& mesh(Part p) const { return m_parts[index(p)].mesh; }
     // Grows at every rebuild of the part, from one counter for all geometries.
@@ -58,6 +68,7 @@ private:
     SceneSettings m_settings;
     uint64_t m_boardRevision = 0;
     ComponentPassStats m_pass;
+    std::optional<Box> m_mark;
 };
 
 } // namespace kelmira
