@@ -9,6 +9,7 @@
 #include "render/scenesettings.h"
 #include "settings/colorvalue.h"
 #include "settings/ini.h"
+#include "settings/preferences.h"
 #include "settings/settingsfile.h"
 #include "windows/aboutwindow.h"
 #include "windows/settingswindow.h"
@@ -175,6 +176,11 @@ void TForm1::FormShow() {
         m_form2->applyValues(read);
         applyWindowColors();
     }
+    // The mark's switch is the program's own setting, kept beside the settings file.
+    m_markAction->setChecked(Preferences(m_programFolder).value(prefs::highlightSelection));
+    connect(m_markAction, &QAction::toggled, this, [this](bool on) {
+        Preferences(m_programFolder).setValue(prefs::highlightSelection, on);
+    });
     m_session.refresh(sceneSettings());
 }
 

@@ -5,6 +5,7 @@
 #include "models/recordingcanvas.h"
 #include "render/glpane.h"
 #include "render/glscene.h"
+#include "render/picking.h"
 #include "render/viewlayout.h"
 
 #include <QGuiApplication>
@@ -103,6 +104,7 @@ struct OffscreenRenderer::Impl {
     QSize targetSize;
     QuadricId axisQuadric = 0;
     SceneGeometry geometry;
+    ComponentPicker picker;
     GlSceneBuffers buffers;
 
     bool createQt();
@@ -352,6 +354,8 @@ QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& 
         beginPane(sizePx.width(), sizePx.height(), in.settings.background);
         if (path == Path::Kept) {
             d->geometry.update(in.board, in.settings);
+            d->picker.update(in.board, in.settings.rotationStep);
+            d->geometry.setMark(in.marked >= 0 ? d->picker.bounds(in.marked) : std::nullopt);
             d->buffers.drawPane(pane, d->geometry, in.camera, in.zoom);
         } else {
             GlCanvas canvas;

@@ -22,6 +22,7 @@ struct FrameInput {
     const SceneSettings& settings;
     const CameraState& camera; // the presentation step has already run for this tick
     int zoom = kZoomStart;     // TrackBar1 position P
+    int32_t marked = -1;       // the record the kept scene marks as selected, -1 for none
 };
 
 // Brings rot into the range of the rotation step (45, 90; anything else: no step selected),

@@ -19,6 +19,8 @@ namespace prefs {
 inline const PreferenceKey<QStringList> recentProjects{"Projects/Recent", {}};
 // The project the autosaved board came from; empty when it came from none.
 inline const PreferenceKey<QString> autosaveSource{"Autosave/Source", {}};
+// Whether the panes mark the selected component.
+inline const PreferenceKey<bool> highlightSelection{"View/HighlightSelection", true};
 } // namespace prefs
 
 // The program's settings beyond the settings window's: Data/Preferences.ini in the program's

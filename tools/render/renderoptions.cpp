@@ -106,7 +106,7 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
         }
         static const QStringList kValued{"-o",         "--output", "--view",     "--size",
                                          "--yaw",      "--pitch",  "--distance", "--pan",
-                                         "--settings", "--repeat"};
+                                         "--settings", "--repeat", "--select"};
         if (!kValued.contains(name))
             return fail(QStringLiteral("неизвестный параметр «%1»").arg(arg));
         if (!haveValue) {
@@ -114,8 +114,8 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                 return fail(QStringLiteral("у параметра %1 нет значения").arg(name));
             value = args[++i];
         }
-        static const QStringList kPictureOnly{"--view", "--size",     "--yaw",   "--pitch",
-                                              "--pan",  "--distance", "--repeat"};
+        static const QStringList kPictureOnly{"--view", "--size",     "--yaw",    "--pitch",
+                                              "--pan",  "--distance", "--repeat", "--select"};
         if (pictureOption.isEmpty() && kPictureOnly.contains(name))
             pictureOption = name;
 
@@ -165,6 +165,13 @@ ParsedOptions parseRenderOptions(const QStringList& args) {
                 return fail(badValue(name, value,
                                      QStringLiteral("ожидается целое от 1 до %1").arg(kMaxRepeat)));
             o.repeat = n;
+        } else if (name == QLatin1String("--select")) {
+            bool ok = false;
+            const int n = value.trimmed().toInt(&ok);
+            if (!ok || n < 1)
+                return fail(badValue(name, value,
+                                     QStringLiteral("ожидается номер детали в проекте, от 1")));
+            o.select = n;
         } else if (name == QLatin1String("--settings")) {
             if (value.isEmpty())
                 return fail(QStringLiteral("у параметра --settings пустой путь"));
@@ -232,6 +239,8 @@ QString renderHelpText() {
                "  --strict            неполный или повреждённый проект считать ошибкой\n"
                "  --repeat N          после одного пробного кадра нарисовать картинку ещё N\n"
                "                      раз и вывести среднее и лучшее время кадра (для замеров)\n"
+               "  --select N          выделить рамкой деталь N (номер по порядку в файле\n"
+               "                      проекта, с 1), как выбранную деталь в редакторе\n"
                "  --immediate         рисовать каждый вызов заново, без сохранённой геометрии\n"
                "                      (эталон для сравнения картинок и времени кадра)\n"
                "  -h, --help          эта справка\n"

@@ -27,6 +27,7 @@ struct RenderOptions {
     bool strict = false;    // an incomplete or damaged project fails instead of a warning
     int repeat = 1;         // renders of the same picture, timed when more than one
     bool immediate = false; // draw call by call, the reference the kept scene is measured by
+    int select = 0;         // the component to mark, 1 for the project's first; 0: none
     bool help = false;
 };
 

@@ -93,7 +93,11 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     if (!renderer.isValid())
         return failWith(err, QStringLiteral("OpenGL недоступен: %1").arg(renderer.errorString()));
 
-    const FrameInput in{editor.board(), settings, o.camera, o.zoom};
+    if (o.select > editor.board().count())
+        return failWith(err, QStringLiteral("в проекте нет детали %1: в нём %2 деталей")
+                                 .arg(o.select)
+                                 .arg(editor.board().count()));
+    const FrameInput in{editor.board(), settings, o.camera, o.zoom, o.select - 1};
     const QColor windowColor = ColorValue(stored.form1Color).toQColor();
     const auto path =
         o.immediate ? OffscreenRenderer::Path::Immediate : OffscreenRenderer::Path::Kept;
