@@ -86,7 +86,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         auto f = std::make_shared<Fixture>(QString::fromLocal8Bit(argv[i]));
         const std::string name = QDir(QString::fromLocal8Bit(argv[i])).dirName().toStdString();
+        // Fixed counts: every timed poll also waits (untimed) for its write to end.
         benchmark::RegisterBenchmark(("autosave ui thread/" + name).c_str(), uiThread, f)
+            ->Iterations(50)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
         benchmark::RegisterBenchmark(("autosave whole write here/" + name).c_str(), wholeWriteHere,
