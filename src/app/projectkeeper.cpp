@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace kelmira {
 
 QMenu* insertRecentProjectsMenu(QMenu* fileMenu) {

@@ -1,4 +1,4 @@
-// When the automatic copy is written, what it holds, and who may write it.
+// When the automatic copy is written, what it holds, and how a failing write is told.
 #include "board/editor.h"
 #include "io/autosave.h"
 #include "io/projectfile.h"
@@ -18,7 +18,6 @@ private Q_SLOTS:
     void schedule_data();
     void schedule();
     void copyFollowsTheBoard();
-    void secondProgramKeepsOff();
     void writeFailureIsToldOnce();
 };
 
@@ -105,29 +104,6 @@ void TestAutosave::copyFollowsTheBoard() {
     a.boardKept();
     pollUntilWritten(a, t0 + 10s);
     QVERIFY2(!a.hasCopy(), "a kept board (just saved or loaded) needs no copy");
-}
-
-void TestAutosave::secondProgramKeepsOff() {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Data")));
-    Editor first, second;
-    Autosave a(dir.path(), first.board(), 10ms, 10ms);
-    Autosave b(dir.path(), second.board(), 10ms, 10ms);
-    QCOMPARE(a.lock(), Autosave::Lock::Held);
-    QCOMPARE(b.lock(), Autosave::Lock::OtherProgram);
-    first.AddComponent(11, QStringLiteral("-Резистор"));
-    const Clock::time_point t0 = Clock::now();
-    a.poll(t0);
-    pollUntilWritten(a, t0 + 1s);
-    const QByteArray firsts = testutil::readAll(a.copyPath());
-
-    second.AddComponent(1, QStringLiteral("-Датчик"));
-    second.AddComponent(2, QStringLiteral("-Микросхема"));
-    b.poll(t0);
-    b.poll(t0 + 1s);
-    QVERIFY(!b.writing());
-    QVERIFY(b.discard());
-    QCOMPARE(testutil::readAll(a.copyPath()), firsts);
 }
 
 void TestAutosave::writeFailureIsToldOnce() {
