@@ -244,12 +244,16 @@ void TestProjects::recentProjects() {
         QCOMPARE(entries(f), QStringList{QStringLiteral("Список пуст")});
         f->openProject(a, false);
         f->openProject(b, false);
+        // A change is copied; the save then takes the copy away.
+        f->findChild<QAction*>(QStringLiteral("N29"))->trigger();
+        QTRY_VERIFY(QFile::exists(copyOf(dir.path())));
         auto dialog = answerNextModal([saved](QWidget* d) {
             fileDialogAnswer(saved)(d);
             answerNextModal(press(QMessageBox::Ok));
         });
         f->ToolButton4Click();
         QVERIFY(dialog->seen);
+        QVERIFY(!QFile::exists(copyOf(dir.path())));
         QCOMPARE(entries(f), (QStringList{"&1 " + saved + ".kelmar",
                                           "&2 " + dir.path() + "/b && c.kelmar", "&3 " + a}));
         // A file gone since: said so, dropped, and the board is left as it was.
@@ -257,7 +261,7 @@ void TestProjects::recentProjects() {
         auto gone = answerNextModal(press(QMessageBox::Ok));
         f->findChild<QAction*>(QStringLiteral("RecentProject2"))->trigger();
         QVERIFY2(gone->text.contains(QStringLiteral("не найден")), qPrintable(gone->text));
-        QCOMPARE(f->editor().board().count(), 2);
+        QCOMPARE(f->editor().board().count(), 3);
         QCOMPARE(entries(f), (QStringList{"&1 " + saved + ".kelmar", "&2 " + a}));
         auto loaded = answerNextModal(press(QMessageBox::Ok));
         f->findChild<QAction*>(QStringLiteral("RecentProject2"))->trigger();
