@@ -12,6 +12,15 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION help)
 # developer's own settings and screenshots.
 install(DIRECTORY DESTINATION Data)
 install(DIRECTORY DESTINATION Saves/Screenshots)
+# Qt's own texts in Russian (the file, colour and message dialogs), in the folder the program
+# looks in first: the folder then speaks Russian on a machine without Qt's translations.
+set(KELMIRA_QT_RU "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS}/qtbase_ru.qm")
+if(EXISTS "${KELMIRA_QT_RU}")
+  install(FILES "${KELMIRA_QT_RU}" DESTINATION translations)
+else()
+  message(WARNING "${KELMIRA_QT_RU} is missing (Debian: qt6-translations-l10n); the installed "
+                  "program shows Qt's dialogs in Russian only where the system has it")
+endif()
 
 # A portable archive of the same folder: unpack it anywhere writable and start ./kelmira.
 set(CPACK_GENERATOR TGZ)

@@ -1,13 +1,14 @@
-#include "app/mainwindow.h"
+#include "app/program.h"
 #include "app/russian.h"
 #include "render/glpane.h"
-#include "windows/aboutwindow.h"
-#include "windows/settingswindow.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
 #include <QSurfaceFormat>
+
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +25,13 @@ QIcon programIcon() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before the application object, which needs a display: the usage prints without one.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kelmira::usageText().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+
     // The window that holds the panes composes them with a context of the panes' own kind.
     QSurfaceFormat::setDefaultFormat(kelmira::paneSurfaceFormat());
 
@@ -36,14 +44,13 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kelmira"));
     kelmira::installRussian(app);
 
-    // Creation order: the main window, then the settings window, then the about window.
-    kelmira::TForm1 form1;
-    kelmira::TForm2 form2;
-    kelmira::TForm3 form3;
-    form1.attachWindows(&form2, &form3);
-
-    QObject::connect(&form1, &kelmira::TForm1::formClosed, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
-    form1.show();
-    return app.exec();
+    const kelmira::CommandLine line = kelmira::parseCommandLine(app.arguments().mid(1));
+    if (line.action != kelmira::CommandLine::Action::Run) {
+        const bool help = line.action == kelmira::CommandLine::Action::Help;
+        const QString text = help ? kelmira::usageText()
+                                  : line.error + QStringLiteral("\n\n") + kelmira::usageText();
+        std::fputs(text.toLocal8Bit().constData(), help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
+    return kelmira::runProgram(app, QCoreApplication::applicationDirPath(), line.project);
 }

@@ -4,6 +4,7 @@
 
 #include "app/appicons.h"
 #include "app/componentcolumn.h"
+#include "app/projectkeeper.h"
 #include "board/board.h"
 #include "render/panewidget.h"
 #include "render/scenesettings.h"
@@ -197,6 +198,8 @@ void TForm1::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    if (m_keeper)
+        m_keeper->stop();
     FormClose();
     e->accept();
     Q_EMIT formClosed();
@@ -214,6 +217,9 @@ bool TForm1::FormCloseQuery() {
         // A cancelled dialog still closes; a failed save keeps the window open.
         return saveProjectThroughDialog();
     case QMessageBox::No:
+        // The user gives the changes up: they are not offered again at the next start.
+        if (m_keeper)
+            m_keeper->discardCopy();
         return true;
     default:
         return false;

@@ -21,9 +21,13 @@ class QListWidget;
 class QTimer;
 class QToolBar;
 class QColorDialog;
+class QMenu;
 
 namespace kelmira {
 
+class ProjectKeeper;
+struct LoadResult;
+struct StartUp;
 class TForm2;
 class TForm3;
 
@@ -67,6 +71,15 @@ public:
     // display.
     void RenderFrame();
 
+    // What the program does once the window is up (mainwindow_projects.cpp): offer back an
+    // autosaved board, load the project named on the command line, start the autosave.
+    void startUp(const StartUp& start);
+    // Every load of a project goes through here: the load, the list, the messages (the success
+    // box only when announced), and the recent list and the autosave told of it.
+    LoadResult openProject(const QString& path, bool announceSuccess);
+    // Null until startUp.
+    ProjectKeeper* projectKeeper() const { return m_keeper; }
+
 Q_SIGNALS:
     // The window has closed: as the application's main form, the program ends with it.
     void formClosed();
@@ -95,6 +108,7 @@ public Q_SLOTS:
     void Timer2Timer();
     void undoClick();
     void redoClick();
+    void openRecentProject(const QString& path);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -188,6 +202,9 @@ private:
     QFileDialog* m_dlg1 = nullptr;
     QColorDialog* m_colorDialog1 = nullptr;
     QColor m_colorDialog1Last;
+
+    QMenu* m_recentMenu = nullptr;
+    ProjectKeeper* m_keeper = nullptr;
 };
 
 } // namespace kelmira

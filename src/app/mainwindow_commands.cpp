@@ -3,6 +3,7 @@
 
 #include "app/componentcolumn.h"
 #include "app/imagepreview.h"
+#include "app/projectkeeper.h"
 #include "io/deletecommand.h"
 #include "io/imageexport.h"
 #include "io/projectfile.h"
@@ -120,15 +121,25 @@ void TForm1::ToolButton3Click() {
         return;
     const QString name = chosenName(m_openDialog1);
     m_openDialog1->selectFile(name);
+    openProject(name, true);
+}
+
+LoadResult TForm1::openProject(const QString& path, bool announceSuccess) {
     LoadResult r;
-    history().wholeBoard(editor(), StepKind::Load, [&] { r = loadProject(editor(), name); });
+    history().wholeBoard(editor(), StepKind::Load, [&] { r = loadProject(editor(), path); });
     refreshList();
-    if (r.ok())
-        showInfo(r.message);
-    else if (r.status == LoadResult::Status::Incomplete)
+    // Before any box: the autosave's ticks go on inside it.
+    if (m_keeper)
+        m_keeper->projectLoaded(path, r);
+    if (r.ok()) {
+        if (announceSuccess)
+            showInfo(r.message);
+    } else if (r.status == LoadResult::Status::Incomplete) {
         showWarning(r.message);
-    else
+    } else {
         showError(r.message);
+    }
+    return r;
 }
 
 void TForm1::ToolButton4Click() {
@@ -149,6 +160,8 @@ bool TForm1::saveProjectThroughDialog() {
         showError(r.message);
         return false; // from the close question: the window stays open
     }
+    if (m_keeper)
+        m_keeper->projectSaved(r.path);
     showInfo(r.message);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/appicons.h"
+#include "app/projectkeeper.h"
 #include "board/catalog.h"
 
 #include <QAction>
@@ -131,7 +132,9 @@ void TForm1::buildMenus() {
         m->setObjectName(QLatin1String(name));
         return m;
     };
-    fillMenu(this, addMenu("N1", "Файл"), {"N2", "-", "N6", "N7", "-", "N4", "N21", "-", "N5"});
+    QMenu* file = addMenu("N1", "Файл");
+    fillMenu(this, file, {"N2", "-", "N6", "N7", "-", "N4", "N21", "-", "N5"});
+    m_recentMenu = insertRecentProjectsMenu(file);
     QMenu* edit = addMenu("EditMenu", "Правка");
     m_undoAction = edit->addAction(icons::undo(), QString(), this, &TForm1::undoClick);
     m_undoAction->setObjectName(QStringLiteral("UndoItem"));

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The program as a user receives it, made from this build tree:
-#   program  cmake --install gives a folder holding what the editor needs, and the editor runs
-#            from there and keeps its settings in that folder's Data/
+#   program  cmake --install gives a folder holding what the editor needs (Qt's Russian texts
+#            included), and the editor runs from there and keeps its settings in that folder's
+#            Data/
 #   archive  the cpack archive unpacks to exactly the installed folder
-#   desktop  scripts/install registers a valid menu entry with the icons, --uninstall takes
-#            them away again and leaves the user's settings and screenshots
+#   desktop  scripts/install registers a valid menu entry with the icons and the project file
+#            type, --uninstall takes them away again and leaves the user's settings and
+#            screenshots
 # CTest runs each as install_<case>. Everything happens in a scratch folder; HOME points there
 # too, so the user's own ~/.local is never touched.
 set -euo pipefail
@@ -33,7 +35,8 @@ check_program() {
   # help pages. Nothing of a developer's run (bin/Data/Settings.ini, screenshots) and no
   # start-up probe may travel along.
   local expected actual
-  expected="$({ printf '%s\n' ./kelmira ./kelmira-render ./Data ./Saves ./Saves/Screenshots ./help
+  expected="$({ printf '%s\n' ./kelmira ./kelmira-render ./Data ./Saves ./Saves/Screenshots ./help \
+    ./translations ./translations/qtbase_ru.qm
     (cd "$src" && find help -type f -printf './%p\n'); } | sort)"
   actual="$(cd "$prog" && find . -mindepth 1 ! -path './icons*' | sort)"
   [ "$actual" = "$expected" ] ||
@@ -42,6 +45,10 @@ check_program() {
     [ -x "$prog/$exe" ] || fail "$exe is not executable"
   done
   diff -r "$src/help" "$prog/help" || fail "help pages differ from the sources"
+  # Qt's own Russian texts travel with the program, so the folder speaks Russian on a machine
+  # without Qt's translations; the program looks in its translations/ first.
+  cmp -s /usr/share/qt6/translations/qtbase_ru.qm "$prog/translations/qtbase_ru.qm" ||
+    fail "translations/qtbase_ru.qm is not Qt's Russian translation"
 
   # Icons for the desktop entry: the drawing, and 48x48, the size every icon theme falls back on.
   [ -f "$prog/icons/hicolor/scalable/apps/kelmira.svg" ] || fail "no scalable icon"
@@ -117,7 +124,18 @@ check_desktop() {
   local verdict
   verdict="$(desktop-file-validate "$entry" 2>&1)" || fail "desktop-file-validate: $verdict"
   [ -z "$verdict" ] || fail "desktop-file-validate warns: $verdict"
-  grep -qxF "Exec=\"$prog/kelmira\"" "$entry" || fail "Exec does not start $prog/kelmira: $(grep ^Exec= "$entry")"
+  # %f: a project file opened from the file manager arrives as the one argument.
+  grep -qxF "Exec=\"$prog/kelmira\" %f" "$entry" || fail "Exec does not start $prog/kelmira with a file: $(grep ^Exec= "$entry")"
+  grep -qxF "MimeType=application/x-kelmira-project;" "$entry" || fail "the entry names no project file type"
+  cmp -s "$src/resources/kelmira-mime.xml" "$share/mime/packages/kelmira.xml" ||
+    fail "no project file type in $share/mime/packages"
+  # The databases the desktop reads were brought up to date.
+  grep -qxF "application/x-kelmira-project:*.kelmar" <(cut -d: -f2- "$share/mime/globs2" 2>/dev/null) ||
+    fail "update-mime-database did not learn *.kelmar"
+  grep -q "Kelmira" "$share/mime/application/x-kelmira-project.xml" 2>/dev/null ||
+    fail "no type description was generated"
+  grep -qxF "application/x-kelmira-project=kelmira.desktop;" "$share/applications/mimeinfo.cache" 2>/dev/null ||
+    fail "update-desktop-database did not learn that Kelmira opens project files"
   grep -qxF "Path=$prog" "$entry" || fail "Path is not the program folder: $(grep ^Path= "$entry")"
   [ -x "$prog/kelmira" ] || fail "no editor in $prog"
   local icon n=0
