@@ -55,6 +55,7 @@ void TForm1::paneMousePress(Pane p, MouseButton b, int x, int y) {
         applyCursor(cameraPress(camera(), b, x, y));
         return;
     }
+    m_dragMessage->clear();
     if (b != MouseButton::Left || !pickInPane(p, x, y))
         return;
     if (m_session.beginDrag(paneView(p), devicePixel(p, x, y)))
@@ -102,11 +103,13 @@ void TForm1::paneMouseRelease(Pane p, MouseButton b, int x, int y) {
 }
 
 void TForm1::finishDrag(bool cancel) {
-    if (cancel)
+    // Why the component stopped stays in view until the next press; put back, it did not.
+    if (cancel) {
         m_session.cancelDrag();
-    else
+        m_dragMessage->clear();
+    } else {
         m_session.endDrag();
-    m_dragMessage->clear();
+    }
     for (Pane p : {Pane::Front, Pane::Side, Pane::Top})
         pane(p)->setCursor(Qt::ArrowCursor);
 }

@@ -5,6 +5,8 @@
 #include "editorwindows.h"
 #include "modalhelper.h"
 #include "render/panewidget.h"
+#include "render/picking.h"
+#include "render/renderer.h"
 #include "settings/colorvalue.h"
 #include "windows/aboutwindow.h"
 #include "windows/settingswindow.h"
@@ -609,6 +611,58 @@ private Q_SLOTS:
         QCOMPARE(f->cursor().shape(), Qt::SizeHorCursor);
         // The window's own surface only: the controls keep the default arrow.
         QCOMPARE(child<QListWidget>(f, "ListBox2")->viewport()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // Clicks and drags in the top pane: a click picks the component drawn there, a drag moves
+    // it cell by cell until a neighbour stops it, Escape puts it back, and one drag is one step.
+    void pickAndDragInTheTopPane() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        QWidget* top = f->pane(Pane::Top);
+        const PaneView view{Pane::Top, f->camera(), f->zoom(), top->size()};
+        // Where the centre of the drawn cell (x, 10, 4) of a sensor at origin x - 4 shows.
+        auto at = [&](double cellX) {
+            const QVector3D p =
+                componentsToClip(view).map(QVector3D(float(cellX), 10, 4) * kCellSpacing);
+            return QPoint(qRound((p.x() + 1) / 2 * top->width()),
+                          qRound((1 - p.y()) / 2 * top->height()));
+        };
+        auto drag = [&](QPoint from, QPoint to, bool escape) {
+            QTest::mousePress(top, Qt::LeftButton, Qt::NoModifier, from);
+            QMouseEvent move(QEvent::MouseMove, QPointF(to), top->mapToGlobal(QPointF(to)),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(top, &move);
+            if (escape)
+                QTest::keyClick(top, Qt::Key_Escape);
+            QTest::mouseRelease(top, Qt::LeftButton, Qt::NoModifier, to);
+        };
+        auto* sensor = f->findChild<QAction*>(QStringLiteral("N23"));
+        sensor->trigger();
+        for (int i = 0; i < 3; ++i)
+            child<QToolButton>(f, "btnLeft")->click(); // the first one to x 29
+        sensor->trigger();                             // the second one at x 35
+        const Board& board = f->editor().board();
+        QCOMPARE(f->editor().SelDetal(), board.detal(1));
+
+        QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, at(33));
+        QCOMPARE(f->editor().SelDetal(), board.detal(0));
+        QCOMPARE(child<QListWidget>(f, "ListBox2")->currentRow(), 0);
+        QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2)); // nothing there
+        QCOMPARE(f->editor().SelDetal(), board.detal(0));
+
+        drag(at(33), at(28), false); // five cells to the left
+        QCOMPARE(board.detal(0)->X, 24);
+        drag(at(28), at(41), false); // thirteen to the right: the other one stops it after ten
+        QCOMPARE(board.detal(0)->X, 34);
+        QVERIFY(!child<QLabel>(f, "DragMessage")->text().isEmpty());
+        drag(at(38), at(30), true);
+        QCOMPARE(board.detal(0)->X, 34);
+        QVERIFY(child<QLabel>(f, "DragMessage")->text().isEmpty());
+        QCOMPARE(child<QAction>(f, "UndoItem")->text(), QStringLiteral("&Отменить: перемещение"));
+        f->history().undo(f->editor());
+        QCOMPARE(board.detal(0)->X, 24);
+        f->history().undo(f->editor());
+        QCOMPARE(board.detal(0)->X, 29);
     }
 
     // The Edit menu follows the history; the keys reach the commands through the real window,
