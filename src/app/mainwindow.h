@@ -125,7 +125,7 @@ private:
     // The Edit menu's items name the step they would undo or redo.
     void updateEditActions();
     // The list, the highlight and the coordinate panels after the history changed the board.
-    void showRestoredBoard();
+    void showRestoredBoard(StepKind kind);
     // The arrow, page and bracket keys of a focused view pane; false for other keys.
     bool paneKey(int key);
 

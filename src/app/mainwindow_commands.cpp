@@ -200,17 +200,23 @@ void TForm1::N21Click() {
 }
 
 void TForm1::undoClick() {
+    const auto kind = history().undoKind();
     if (history().undo(editor()))
-        showRestoredBoard();
+        showRestoredBoard(*kind);
 }
 
 void TForm1::redoClick() {
+    const auto kind = history().redoKind();
     if (history().redo(editor()))
-        showRestoredBoard();
+        showRestoredBoard(*kind);
 }
 
-void TForm1::showRestoredBoard() {
-    refreshList();
+void TForm1::showRestoredBoard(StepKind kind) {
+    // A move or turn leaves the entries as they are: a long list is not filled again.
+    if (kind == StepKind::Move || kind == StepKind::Turn)
+        m_column->showHighlight(editor().highlighted());
+    else
+        refreshList();
     // Without a highlighted entry the panels showed nothing at that point: the board had just
     // been cleared or loaded, or was empty.
     if (editor().highlighted() < 0)
