@@ -91,9 +91,12 @@ void TForm1::paneMouseRelease(Pane p, MouseButton b, int x, int y) {
         const QPoint moved = QPoint(x, y) - m_clickStart;
         if (b == MouseButton::Left && std::abs(moved.x()) <= kClickSlop &&
             std::abs(moved.y()) <= kClickSlop) {
-            CameraState& cam = camera();
-            cam.CameraYaw = m_clickCamera.CameraYaw;
-            cam.CameraPitch = m_clickCamera.CameraPitch;
+            // The few pixels the pointer wandered do not turn the view; presentation mode turns
+            // it on its own meanwhile and is left to go on.
+            if (!m_session.frameSettings().presentation) {
+                camera().CameraYaw = m_clickCamera.CameraYaw;
+                camera().CameraPitch = m_clickCamera.CameraPitch;
+            }
             pickInPane(p, x, y);
         }
         return;
