@@ -330,34 +330,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TForm1::paneKey(int key) {
-    switch (key) {
-    case Qt::Key_Left:
-        moveClick(MoveDir::Left);
-        return true;
-    case Qt::Key_Right:
-        moveClick(MoveDir::Right);
-        return true;
-    case Qt::Key_Up:
-        moveClick(MoveDir::Forward);
-        return true;
-    case Qt::Key_Down:
-        moveClick(MoveDir::Back);
-        return true;
-    case Qt::Key_PageUp:
-        moveClick(MoveDir::Up);
-        return true;
-    case Qt::Key_PageDown:
-        moveClick(MoveDir::Down);
-        return true;
-    case Qt::Key_BracketLeft:
-        turnClick(+1);
-        return true;
-    case Qt::Key_BracketRight:
-        turnClick(-1);
-        return true;
-    default:
+    static constexpr std::pair<int, MoveDir> kMoves[] = {
+        {Qt::Key_Left, MoveDir::Left},  {Qt::Key_Right, MoveDir::Right},
+        {Qt::Key_Up, MoveDir::Forward}, {Qt::Key_Down, MoveDir::Back},
+        {Qt::Key_PageUp, MoveDir::Up},  {Qt::Key_PageDown, MoveDir::Down}};
+    for (const auto& [k, dir] : kMoves)
+        if (k == key) {
+            moveClick(dir);
+            return true;
+        }
+    if (key != Qt::Key_BracketLeft && key != Qt::Key_BracketRight)
         return false;
-    }
+    turnClick(key == Qt::Key_BracketLeft ? +1 : -1); // "[" counter-clockwise, as SpeedButton3
+    return true;
 }
 
 SceneSettings TForm1::sceneSettings() const {
