@@ -1,7 +1,8 @@
-// Random commands through the undo history, with undos and redos among them, against the list
-// of states the board went through: every undo and redo must give back exactly the state kept
-// for that point, refused commands must change nothing and keep no step, and the board must
-// hold to its invariants throughout.
+// Random commands through the undo history, with undos and redos among them, against the states
+// seen on either side of every step kept: an undo must give back exactly the state from before
+// its step, a redo the state from after it (a highlight changed in between is no step and is
+// not kept), refused commands must change nothing and keep no step, and the board must hold to
+// its invariants throughout.
 
 #include "board/catalog.h"
 #include "board/history.h"
@@ -23,7 +24,9 @@ namespace {
 constexpr int32_t kMaxRecords = 60;
 constexpr int kMaxSteps = 300;
 
+// One editor for all runs: a fresh board costs a 13 MB grid, more than a whole run.
 struct Session {
+    Editor editor;
     QTemporaryDir dir{fuzzScratchTemplate()};
     QString scratch = dir.filePath(QStringLiteral("Clear.ini"));
     QString project = dir.filePath(QStringLiteral("p.kelmar"));
@@ -83,45 +86,46 @@ bool command(uint8_t which, Editor& e, EditHistory& h, FuzzInput& in, Session& s
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Session& s = session();
-    Editor e;
+    Editor& e = s.editor;
+    e.ClearAll();
     EditHistory h;
-    std::vector<EditorSnapshot> states{e.state()};
-    size_t at = 0; // states[at] is the state the history stands at
+    // The states before and after each step the history holds; steps [0, done) can be undone.
+    std::vector<std::pair<EditorSnapshot, EditorSnapshot>> steps;
+    size_t done = 0;
     FuzzInput in(data, size);
     for (int step = 0; step < kMaxSteps && !in.empty(); ++step) {
         const uint8_t op = in.byte() % 11;
         const char* what = "a command";
         if (op == 7) {
             what = "undo";
-            if (h.undo(e) != (at > 0))
+            if (h.undo(e) != (done > 0))
                 invariants::fail(what, "undo did not follow the steps kept");
-            if (at > 0 && !(e.state() == states[--at]))
+            if (done > 0 && !(e.state() == steps[--done].first))
                 invariants::fail(what, "the board is not the one from before the step");
         } else if (op == 8) {
             what = "redo";
-            if (h.redo(e) != (at + 1 < states.size()))
+            if (h.redo(e) != (done < steps.size()))
                 invariants::fail(what, "redo did not follow the steps undone");
-            if (at + 1 < states.size() && !(e.state() == states[++at]))
+            if (done < steps.size() && !(e.state() == steps[done++].second))
                 invariants::fail(what, "the board is not the one from after the step");
         } else if (op == 9) {
             what = "highlight and select";
             e.setHighlighted(in.value());
             e.Select();
         } else {
-            const EditorSnapshot before = e.state();
+            EditorSnapshot before = e.state();
             const size_t kept = h.count();
             if (command(op, e, h, in, s)) {
-                states.resize(at + 1);
-                states[at] = before;
-                states.push_back(e.state());
-                ++at;
-                if (states[at] == before)
+                if (e.state() == before)
                     invariants::fail(what, "a step was kept for a change of nothing");
+                steps.resize(done);
+                steps.emplace_back(std::move(before), e.state());
+                ++done;
             } else if (!(e.state() == before) || h.count() != kept) {
                 invariants::fail(what, "a refused command changed the board or kept a step");
             }
         }
-        if (h.canUndo() != (at > 0) || h.canRedo() != (at + 1 < states.size()))
+        if (h.canUndo() != (done > 0) || h.canRedo() != (done < steps.size()))
             invariants::fail(what, "the history's steps and the states kept disagree");
         invariants::checkStep(e, what);
     }
