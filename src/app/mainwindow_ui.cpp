@@ -35,8 +35,11 @@ public:
     // The line spans the toolbar's height inside its margins, as Qt's own separator does.
     static void fitTo(QToolBar* bar) {
         const QMargins m = bar->layout()->contentsMargins();
-        for (ToolBarGap* gap : bar->findChildren<ToolBarGap*>())
-            gap->setFixedHeight(bar->maximumHeight() - m.top() - m.bottom());
+        // Without a meta-object of its own a gap is no type for findChildren, which would take
+        // every widget of the bar, the buttons too.
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            if (auto* gap = dynamic_cast<ToolBarGap*>(w))
+                gap->setFixedHeight(bar->maximumHeight() - m.top() - m.bottom());
     }
 
 protected:

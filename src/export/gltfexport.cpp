@@ -33,16 +33,25 @@ QString kindName(int32_t kind) {
 // The panes put a colour's components on the screen unchanged, so they are sRGB values;
 // glTF's base colour is linear and a viewer encodes it to sRGB again for the screen. Written
 // as they are, the board's green would come out visibly paler than in the editor.
-double linearFromSrgb(float c) {
+double linearFromSrgb(double c) {
     return c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
-QString hexColour(const Vec3& c) {
-    auto byte = [](float v) { return std::clamp(int(std::lround(v * 255.0f)), 0, 255); };
+// A colour as the panes put it on the screen: 8 bits a channel. Colours that differ only
+// below that step look the same in the editor, so they share one material, and its name
+// "#RRGGBB" then says exactly what it holds.
+using Rgb8 = std::array<uint8_t, 3>;
+
+Rgb8 screenColour(float r, float g, float b) {
+    auto byte = [](float v) { return uint8_t(std::clamp(int(std::lround(v * 255.0f)), 0, 255)); };
+    return {byte(r), byte(g), byte(b)};
+}
+
+QString hexColour(const Rgb8& c) {
     return QStringLiteral("#%1%2%3")
-        .arg(byte(c[0]), 2, 16, QLatin1Char('0'))
-        .arg(byte(c[1]), 2, 16, QLatin1Char('0'))
-        .arg(byte(c[2]), 2, 16, QLatin1Char('0'))
+        .arg(c[0], 2, 16, QLatin1Char('0'))
+        .arg(c[1], 2, 16, QLatin1Char('0'))
+        .arg(c[2], 2, 16, QLatin1Char('0'))
         .toUpper();
 }
 
@@ -110,13 +119,13 @@ public:
             std::map<Vec3, uint32_t> index;
             std::vector<uint32_t> indices;
         };
-        std::map<std::pair<MeshBatch::Type, Vec3>, Primitive> primitives;
+        std::map<std::pair<MeshBatch::Type, Rgb8>, Primitive> primitives;
         for (const MeshBatch& b : mesh.batches) {
             const int n = verticesPer(b.type);
             for (int32_t i = b.first; i + n <= b.first + b.count; i += n) {
                 // Every part of a model has one flat colour, set before its vertices.
                 const MeshVertex& first = mesh.vertices[std::size_t(i)];
-                Primitive& p = primitives[{b.type, Vec3{first.r, first.g, first.b}}];
+                Primitive& p = primitives[{b.type, screenColour(first.r, first.g, first.b)}];
                 for (int32_t k = i; k < i + n; ++k) {
                     const MeshVertex& v = mesh.vertices[std::size_t(k)];
                     const Vec3 at{metres(v.x), metres(v.y), metres(v.z)};
@@ -163,14 +172,15 @@ public:
 private:
     static float metres(float v) { return float(double(v) * kMetresPerSceneUnit); }
 
-    int material(const Vec3& colour) {
+    int material(const Rgb8& colour) {
         const auto it = m_materials.find(colour);
         if (it != m_materials.end())
             return it->second;
         tinygltf::Material m;
         m.name = hexColour(colour).toStdString();
-        m.pbrMetallicRoughness.baseColorFactor = {
-            linearFromSrgb(colour[0]), linearFromSrgb(colour[1]), linearFromSrgb(colour[2]), 1.0};
+        m.pbrMetallicRoughness.baseColorFactor = {linearFromSrgb(colour[0] / 255.0),
+                                                  linearFromSrgb(colour[1] / 255.0),
+                                                  linearFromSrgb(colour[2] / 255.0), 1.0};
         // What a reader without the unlit extension falls back to: a dull, non-metal surface.
         m.pbrMetallicRoughness.metallicFactor = 0;
         m.pbrMetallicRoughness.roughnessFactor = 0.9;
@@ -237,7 +247,7 @@ private:
     }
 
     tinygltf::Model m_model;
-    std::map<Vec3, int> m_materials;
+    std::map<Rgb8, int> m_materials;
 };
 
 } // namespace

@@ -30,7 +30,8 @@ std::optional<GltfContainer> gltfContainerForPath(const QString& path);
 // and one per drawn component ("Резистор 3": the kind's name and its number among the
 // components of that kind in the placed-components list), each placed and turned as drawn.
 // Faces are TRIANGLES and the models' lines LINES, one primitive per colour, with one unlit
-// material per colour. Axes and plane grids are not part of the board and are left out.
+// material per colour as the screen shows it (8 bits a channel), named "#RRGGBB": equal names
+// are equal materials. Axes and plane grids are not part of the board and are left out.
 // Every kind's model is written once and shared by its nodes. Positions are in metres, y up.
 // Non-const board: drawing folds the records' Rot in place, and so does this.
 tinygltf::Model gltfModelOf(Board& board, const SceneSettings& settings);

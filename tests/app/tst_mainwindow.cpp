@@ -83,6 +83,23 @@ private Q_SLOTS:
         QCOMPARE(child<QSlider>(f, "TrackBar1")->value(), 25);
     }
 
+    // The main toolbar's buttons are 33 x 31 in a bar 41 high; the view toolbar is 29 high.
+    void toolbarMetrics() {
+        EditorWindows w(m_dir.path());
+        TForm1* f = w.form1.get();
+        auto* bar1 = child<QToolBar>(f, "ToolBar1");
+        QCOMPARE(bar1->height(), 41);
+        QCOMPARE(child<QToolBar>(f, "ToolBar2")->height(), 29);
+        const QList<QToolButton*> buttons = bar1->findChildren<QToolButton*>(
+            QRegularExpression(QStringLiteral("^ToolButton\\d+$")));
+        QCOMPARE(buttons.size(), 8);
+        for (QToolButton* b : buttons)
+            QVERIFY2(b->size() == QSize(33, 31), qPrintable(QStringLiteral("%1: %2 x %3")
+                                                                .arg(b->objectName())
+                                                                .arg(b->width())
+                                                                .arg(b->height())));
+    }
+
     void menuItems_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");

@@ -10,6 +10,7 @@
 #include <QMatrix4x4>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -115,6 +116,10 @@ std::vector<Element> drawnElements(Board& board, const SceneSettings& s) {
     return out;
 }
 
+// A material holds its colour as the screen shows it, 8 bits a channel: at most half a step
+// from the drawn one (and a little float noise from the sRGB round trip).
+constexpr float kColourTolerance = 0.5f / 255 + 1e-5f;
+
 bool near(const QVector3D& a, const QVector3D& b, float tolerance) {
     return std::abs(a.x() - b.x()) <= tolerance && std::abs(a.y() - b.y()) <= tolerance &&
            std::abs(a.z() - b.z()) <= tolerance;
@@ -122,7 +127,7 @@ bool near(const QVector3D& a, const QVector3D& b, float tolerance) {
 
 bool sameElement(const Element& a, const Element& b) {
     if (a.mode != b.mode || a.points.size() != b.points.size() ||
-        !near(a.colour, b.colour, 0.5f / 255))
+        !near(a.colour, b.colour, kColourTolerance))
         return false;
     for (std::size_t i = 0; i < a.points.size(); ++i)
         if (!near(a.points[i], b.points[i], 1e-6f))
@@ -157,7 +162,7 @@ std::pair<QVector3D, QVector3D> extent(const std::vector<Element>& elements) {
 
 bool hasColour(const std::vector<Element>& elements, int mode, const QVector3D& c) {
     return std::any_of(elements.begin(), elements.end(), [&](const Element& e) {
-        return e.mode == mode && near(e.colour, c, 0.5f / 255);
+        return e.mode == mode && near(e.colour, c, kColourTolerance);
     });
 }
 
@@ -176,6 +181,8 @@ private Q_SLOTS:
     void modelIsTheKeptScene();
     void nodesFollowTheBoardAndStage_data();
     void nodesFollowTheBoardAndStage();
+    void equalNamesAreEqualMaterials_data();
+    void equalNamesAreEqualMaterials();
     void independentReaderKeepsEveryVertex_data() { modelIsTheKeptScene_data(); }
     void independentReaderKeepsEveryVertex();
     void toolWritesModelsAndLeavesNothingOnFailure();
@@ -277,6 +284,63 @@ void TestGltfExport::nodesFollowTheBoardAndStage() {
     QVERIFY(exportGltf(board, s, path("nodes.glb")).ok);
     QString error;
     QCOMPARE(nodeNames(readBack(path("nodes.glb"), &error)), names);
+}
+
+void TestGltfExport::equalNamesAreEqualMaterials_data() {
+    QTest::addColumn<QVector3D>("stage");
+    QTest::addColumn<QVector3D>("board");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("boardShares");     // the board's faces use the stage's material
+    QTest::addColumn<bool>("componentShares"); // so do some faces of the component
+    const QVector3D grey(128 / 255.f, 128 / 255.f, 128 / 255.f), green(0, 128 / 255.f, 0);
+    const QVector3D blue(0.2f, 0.4f, 0.8f);
+    // The varistor's rim is 0.5 grey, the stage 128/255: one colour on the screen.
+    QTest::newRow("stage grey and varistor rim") << grey << green << 13 << false << true;
+    QTest::newRow("a hair apart") << blue << blue + QVector3D(0.3f, -0.3f, 0.3f) / 255 << 0 << true
+                                  << false;
+    QTest::newRow("a step apart") << blue << blue + QVector3D(0, 0, 1) / 255 << 0 << false << false;
+}
+
+void TestGltfExport::equalNamesAreEqualMaterials() {
+    QFETCH(QVector3D, stage);
+    QFETCH(QVector3D, board);
+    QFETCH(int, kind);
+    QFETCH(bool, boardShares);
+    QFETCH(bool, componentShares);
+    Board b;
+    if (kind)
+        b.PlaceComponent(70, 8, 70, 1, kind, 0);
+    SceneSettings s;
+    s.stageColor = {stage.x(), stage.y(), stage.z()};
+    s.boardColor = {board.x(), board.y(), board.z()};
+    QVERIFY(exportGltf(b, s, path("materials.gltf")).ok);
+    QString error;
+    const tinygltf::Model m = readBack(path("materials.gltf"), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+
+    QSet<QString> names;
+    for (const tinygltf::Material& mat : m.materials) {
+        const QString name = QString::fromStdString(mat.name);
+        QVERIFY2(!names.contains(name), qPrintable(name));
+        names.insert(name);
+        const auto& c = mat.pbrMetallicRoughness.baseColorFactor;
+        const QColor shown =
+            QColor::fromRgbF(srgbFromLinear(c[0]), srgbFromLinear(c[1]), srgbFromLinear(c[2]));
+        QCOMPARE(name, shown.name().toUpper());
+    }
+    auto facesMaterials = [&m](int node) {
+        QSet<int> out;
+        for (const tinygltf::Primitive& p :
+             m.meshes[std::size_t(m.nodes[std::size_t(node)].mesh)].primitives)
+            if (p.mode == TINYGLTF_MODE_TRIANGLES)
+                out.insert(p.material);
+        return out;
+    };
+    const QSet<int> ofStage = facesMaterials(1);
+    QCOMPARE(ofStage.size(), 1);
+    QCOMPARE(facesMaterials(0).contains(*ofStage.begin()), boardShares);
+    if (kind)
+        QCOMPARE(facesMaterials(2).contains(*ofStage.begin()), componentShares);
 }
 
 void TestGltfExport::independentReaderKeepsEveryVertex() {

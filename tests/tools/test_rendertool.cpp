@@ -98,6 +98,8 @@ private Q_SLOTS:
     void failuresLeaveNoImage_data();
     void failuresLeaveNoImage();
     void damagedProjectWarnsOrFails();
+    void notAProjectIsRefused_data();
+    void notAProjectIsRefused();
     void matchesTheEditorsPane();
     void rendersWithoutAnyDisplay();
     void repeatedRenderReportsItsTime();
@@ -176,7 +178,6 @@ void TestRenderTool::viewsShowBoardStageAndComponent() {
         QCOMPARE(int(uchar(header[28])) | int(uchar(header[29])) << 8, 24);
     }
 
-    const SceneSettings s;
     const CameraState cam;
     const int tolerance = format == "jpeg" ? 14 : 2;
     auto check = [&](const QVector3D& p, const QColor& want, const char* what) {
@@ -288,6 +289,73 @@ void TestRenderTool::damagedProjectWarnsOrFails() {
     QCOMPARE(r.exitCode, 1);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old"));
+}
+
+void TestRenderTool::notAProjectIsRefused_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("strict");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("inErr"); // empty: nothing on stderr
+    const QByteArray motor = "70\r\n8\r\n70\r\n1\r\n8\r\n0\r\n";
+    QTest::newRow("empty file") << QByteArray() << "p.png" << false << 1 << "пуст";
+    QTest::newRow("empty file, model") << QByteArray() << "m.glb" << false << 1 << "пуст";
+    QTest::newRow("blank lines only")
+        << QByteArray("\r\n \r\n\t\r\n") << "p.png" << false << 1 << "пуст";
+    QTest::newRow("text") << QByteArray("board\r\n1\r\n") << "m.gltf" << false << 1 << "«board»";
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "p.png" << false
+                             << 1 << "строке 1";
+    // What still is a project: an empty one, a count after blank lines, and the damaged ones
+    // the editor loads in part.
+    QTest::newRow("no components") << QByteArray("0\r\n") << "p.png" << true << 0 << "";
+    QTest::newRow("negative count") << QByteArray("-2\r\n") << "m.glb" << true << 0 << "";
+    QTest::newRow("count after blank lines")
+        << QByteArray("\r\n\r\n1\r\n" + motor) << "p.png" << true << 0 << "";
+    QTest::newRow("bad value in a record")
+        << QByteArray("2\r\n" + motor + "x\r\n") << "m.glb" << false << 0 << "предупреждение";
+    QTest::newRow("bad value in a record, strict")
+        << QByteArray("2\r\n" + motor + "x\r\n") << "m.glb" << true << 1 << "Invalid numeric";
+    QTest::newRow("records missing")
+        << QByteArray("3\r\n") << "p.png" << false << 0 << "предупреждение";
+}
+
+void TestRenderTool::notAProjectIsRefused() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, output);
+    QFETCH(bool, strict);
+    QFETCH(int, exitCode);
+    QFETCH(QString, inErr);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString project = dir.filePath("input.kelmar"), out = dir.filePath(output);
+    for (const auto& [name, bytes] :
+         {std::pair{project, content}, std::pair{out, QByteArray("old")}}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    QStringList args{project, "-o", out};
+    if (output.endsWith(".png"))
+        args << "--view"
+             << "top"
+             << "--size"
+             << "64x48";
+    if (strict)
+        args << "--strict";
+    const RunResult r = runTool(args);
+    QCOMPARE(r.exitCode, exitCode);
+    if (inErr.isEmpty())
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    else
+        QVERIFY2(r.err.contains(inErr), qPrintable(r.err));
+    QFile written(out);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    if (exitCode != 0) {
+        QVERIFY2(r.err.contains("input.kelmar"), qPrintable(r.err));
+        QCOMPARE(written.readAll(), QByteArray("old"));
+    } else {
+        QVERIFY(written.size() > 3);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 void TestRenderTool::matchesTheEditorsPane() {

@@ -2,11 +2,14 @@
 
 #include "board/editor.h"
 #include "export/gltfexport.h"
+#include "io/filewrite.h"
 #include "io/projectfile.h"
+#include "io/valuereader.h"
 #include "render/offscreen.h"
 #include "settings/ini.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -43,6 +46,33 @@ QString asClause(QString sentence) {
     return sentence;
 }
 
+// A project begins with its count of components. A file that does not (an empty one, or one
+// whose first value is no number) is some other file given by mistake: drawn as an empty
+// board it would pass a script's exit-code check. Gives the reason, or nothing for a file
+// that begins like a project or cannot be read (the load reports that).
+QString notAProject(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    ValueReader reader(&file);
+    const ValueReader::Result first = reader.read();
+    const QString name = displayPath(path);
+    switch (first.status) {
+    case ValueReader::Status::EndOfFile:
+        return QStringLiteral("«%1» — не файл проекта: он пуст, а проект начинается с числа "
+                              "компонентов")
+            .arg(name);
+    case ValueReader::Status::Invalid:
+        return QStringLiteral("«%1» — не файл проекта: в строке %2 вместо числа компонентов "
+                              "стоит «%3»")
+            .arg(name, QString::number(reader.line()), reader.lastTokenForDisplay());
+    case ValueReader::Status::Value:
+    case ValueReader::Status::DeviceError:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
@@ -65,6 +95,8 @@ int runRender(const RenderOptions& o, QTextStream& out, QTextStream& err) {
     const QFileInfo projectInfo(o.project);
     if (projectInfo.isDir())
         return failWith(err, QStringLiteral("«%1» — папка, а не файл проекта").arg(o.project));
+    if (const QString why = notAProject(o.project); !why.isEmpty())
+        return failWith(err, why);
     Editor editor;
     const LoadResult loaded = loadProject(editor, o.project);
     if (!loaded.boardReplaced())
