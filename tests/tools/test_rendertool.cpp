@@ -252,6 +252,12 @@ void TestRenderTool::failuresLeaveNoImage_data() {
         << QStringList{m_project, "-o", path("folder.png")} << 1 << "folder.png";
     QTest::newRow("output folder missing")
         << QStringList{m_project, "-o", path("no/such/dir/x.png")} << 1 << "x.png";
+    QTest::newRow("select 0") << QStringList{m_project, "-o", out, "--select", "0"} << 2
+                              << "--select";
+    QTest::newRow("select past the last component")
+        << QStringList{m_project, "-o", out, "--select", "999"} << 1 << "999";
+    QTest::newRow("select with a model")
+        << QStringList{m_project, "-o", path("fail.glb"), "--select", "1"} << 2 << "--select";
 }
 
 void TestRenderTool::failuresLeaveNoImage() {
