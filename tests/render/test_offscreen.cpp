@@ -87,7 +87,6 @@ void TestOffscreen::sceneObjectsAtProjectedPoints_data() {
     QTest::addColumn<Pane>("pane");
     QTest::addColumn<QVector3D>("point");
     QTest::addColumn<QString>("object");
-    const SceneSettings s;
     auto row = [](const char* name, Pane p, QVector3D v, const char* what) {
         QTest::newRow(name) << p << v << QString::fromLatin1(what);
     };

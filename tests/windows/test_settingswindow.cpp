@@ -114,8 +114,8 @@ void TestSettingsWindow::designState() {
     auto* period = form2.findChild<QSlider*>("TrackBar1");
     auto* step = form2.findChild<QSlider*>("TrackBar2");
     QVERIFY(period && step);
-    QCOMPARE(QPair(period->minimum(), period->maximum()), QPair(20, 120));
-    QCOMPARE(QPair(step->minimum(), step->maximum()), QPair(1, 5));
+    QCOMPARE(std::pair(period->minimum(), period->maximum()), std::pair(20, 120));
+    QCOMPARE(std::pair(step->minimum(), step->maximum()), std::pair(1, 5));
     QCOMPARE(form2.findChild<QGroupBox*>("GroupBox10")->title(),
              QStringLiteral("Время обновлений кадров : 50 мсек."));
 
