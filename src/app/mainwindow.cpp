@@ -323,7 +323,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* p = qobject_cast<PaneWidget*>(watched);
         const auto* k = static_cast<QKeyEvent*>(e);
-        if (p && p->window() == this && k->modifiers() == Qt::NoModifier && paneKey(k->key()))
+        // Shift or the keypad may come with them ("[" takes Shift on some layouts); with Ctrl or
+        // Alt they belong to shortcuts.
+        const auto chord = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+        if (p && p->window() == this && !(k->modifiers() & chord) && paneKey(k->key()))
             return true;
     }
     return QMainWindow::eventFilter(watched, e);
