@@ -39,8 +39,11 @@ std::optional<float> triangleDepth(const WinVertex& a, const WinVertex& b, const
                                    QPointF p) {
     if (!a.ok || !b.ok || !c.ok)
         return std::nullopt;
+    // Twice the area in square pixels. A disk or a cylinder's side seen edge on leaves triangles
+    // of no area whose corners only rounding keeps off one line; the rasteriser draws none
+    // of them, and their barycentric weights would be noise.
     const double d = double(b.y - c.y) * (a.x - c.x) + double(c.x - b.x) * (a.y - c.y);
-    if (std::abs(d) < 1e-12)
+    if (std::abs(d) < 1e-3)
         return std::nullopt;
     const double l0 = (double(b.y - c.y) * (p.x() - c.x) + double(c.x - b.x) * (p.y() - c.y)) / d;
     const double l1 = (double(c.y - a.y) * (p.x() - c.x) + double(a.x - c.x) * (p.y() - c.y)) / d;

@@ -16,7 +16,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 using namespace kelmira;
 
@@ -47,9 +49,10 @@ void drawFlat(const Mesh& mesh, const Rgb& colour) {
     }
 }
 
-// The pane as the kept scene draws it, each component in its record's colour.
-QImage idPicture(QOpenGLContext& gl, QOffscreenSurface& surface, Board& board,
-                 const PaneView& view) {
+// The pane as the kept scene draws it, each component in its record's colour; in the reverse
+// order too, which tells where coplanar faces of two components tie in depth.
+QImage idPicture(QOpenGLContext& gl, QOffscreenSurface& surface, Board& board, const PaneView& view,
+                 bool reversed) {
     gl.makeCurrent(&surface);
     QOpenGLFramebufferObject fbo(view.sizePx, QOpenGLFramebufferObject::Depth);
     fbo.bind();
@@ -58,7 +61,11 @@ QImage idPicture(QOpenGLContext& gl, QOffscreenSurface& surface, Board& board,
     glLoadMatrixf(paneModelView(view.pane, view.camera, view.zoom).constData());
     drawFlat(SceneGeometry::fixedSceneMesh(SceneSettings{}), Rgb{});
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    forEachDrawnCell(board, 45, [&](const DrawnCell& cell) {
+    std::vector<DrawnCell> cells;
+    forEachDrawnCell(board, 45, [&](const DrawnCell& cell) { cells.push_back(cell); });
+    if (reversed)
+        std::reverse(cells.begin(), cells.end());
+    for (const DrawnCell& cell : cells) {
         MeshCanvas c(1);
         Matrix4f at;
         at.translate(kCellSpacing * float(cell.x), kCellSpacing * float(cell.y),
@@ -67,7 +74,7 @@ QImage idPicture(QOpenGLContext& gl, QOffscreenSurface& surface, Board& board,
             at.rotate(float(*cell.angle), 0, 1, 0);
         c.append(SceneGeometry::modelMesh(cell.kind), at);
         drawFlat(c.take(), idColour(board.cell(cell.x, cell.y, cell.z)));
-    });
+    }
     QImage image = fbo.toImage().convertToFormat(QImage::Format_RGB32);
     fbo.release();
     gl.doneCurrent();
@@ -133,11 +140,12 @@ private Q_SLOTS:
             view.camera.CameraPitch = pitch;
             ComponentPicker picker;
             picker.update(b, 45);
-            const QImage truth = idPicture(gl, surface, b, view);
+            const QImage truth = idPicture(gl, surface, b, view, false);
+            const QImage reversed = idPicture(gl, surface, b, view, true);
             const Mesh fixed = SceneGeometry::fixedSceneMesh(SceneSettings{});
             for (int y = 1; y < kSize.height() - 1; y += 3)
                 for (int x = 1; x < kSize.width() - 1; x += 3) {
-                    if (!interior(truth, x, y))
+                    if (!interior(truth, x, y) || truth.pixel(x, y) != reversed.pixel(x, y))
                         continue;
                     const int32_t want = idOf(truth.pixel(x, y));
                     const int32_t got = picker.pick(view, QPointF(x, y), fixed);
