@@ -198,10 +198,13 @@ bool GlSceneBuffers::writeStream(const KeptComponents& kept, int c, int s, uint6
                 out = m_scratch.data();
             }
             kept.writeVertices(c, s, i, j, out);
-            if (!m_client)
+            if (!m_client) {
                 m_bufferSubData(
                     kArrayBuffer, static_cast<std::ptrdiff_t>(first * sizeof(MeshVertex)),
                     static_cast<std::ptrdiff_t>(count * sizeof(MeshVertex)), m_scratch.data());
+                if (g_failUploads > 0 && g_failUploads-- > 0)
+                    ok = false;
+            }
             renderStats().verticesUploaded += count;
         }
         i = j;
