@@ -205,9 +205,10 @@ void PaneWidget::paintKept(const PaneFrameKey& key) {
     if (sameTarget && m_redraw == RedrawMode::Damaged && key.sameButDamage(m_drawnKey) &&
         g.damageSince(m_drawnKey.damage, boxes)) {
         clip = damageRect(boxes, key);
-        if (clip.isEmpty()) {
+        if (clip.isEmpty()) { // the change is out of this pane's sight
             m_drawnKey = key;
             m_lastRect = QRect();
+            ++m_paintCount;
             return;
         }
         glEnable(GL_SCISSOR_TEST);
