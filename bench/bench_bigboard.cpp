@@ -54,7 +54,7 @@ long residentKb() {
 }
 
 // A project of n components on a lattice 5 cells apart, from the board up, every kind and
-// every turn in turn (what bench/make-board --lattice writes).
+// every turn in turn; 27,000 fill the grid.
 void writeLattice(const QString& path, int n) {
     static const int kinds[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  11, 12,
                                 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34};
