@@ -151,7 +151,7 @@ void BM_RebuildAfterEdit(benchmark::State& state) {
         scene.edit();
         kept.update(*scene.board, scene.settings);
     }
-    const Mesh& m = kept.mesh(SceneGeometry::Part::Components);
+    const Mesh m = kept.componentMesh();
     state.counters["triangles"] = m.triangleCount();
     state.counters["lines"] = m.lineCount();
 }

@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
 
     // The window that holds the panes composes them with a context of the panes' own kind.
     QSurfaceFormat::setDefaultFormat(kelmira::paneSurfaceFormat());
+    // One share group for the four panes: they keep one copy of the scene's buffers.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmira"));

@@ -1,12 +1,24 @@
 #include "render/glscene.h"
 
 #include "models/glcanvas.h"
+#include "render/glpane.h"
 #include "render/renderer.h"
+#include "render/renderfaults.h"
+#include "render/renderstats.h"
+
+#include <QElapsedTimer>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 #include <GL/gl.h>
+
+#include <cstdint>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
 
 namespace kelmira {
 
@@ -15,48 +27,266 @@ namespace {
 constexpr GLenum kArrayBuffer = 0x8892; // GL_ARRAY_BUFFER
 constexpr GLenum kStaticDraw = 0x88E4;  // GL_STATIC_DRAW
 
+std::atomic<int> g_failUploads{0};
+
+// A software rasteriser bins a frame's primitives into memory of the context's own, up to a
+// few scenes of tens of megabytes each, and keeps it for the next frame, in every context. A
+// flush now and then rasterises what was binned so far, which bounds that memory per context
+// whatever the board; the picture is the same.
+constexpr int64_t kFlushVertices = 40000;
+
+// Room for what a chunk holds now and a quarter more, so that a few adds do not each
+// reallocate the buffer.
+int32_t grown(int32_t needed) {
+    return needed + needed / 4 + 256;
+}
+
+// Whether any corner of the grid-space box, through m, can land inside the rectangle.
+bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip) {
+    double x0 = 1e30, y0 = 1e30, x1 = -1e30, y1 = -1e30;
+    for (int n = 0; n < 8; ++n) {
+        const QVector4D p =
+            m.map(QVector4D(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
+                            n & 4 ? b.max[2] : b.min[2], 1));
+        if (p.w() <= 1e-6f)
+            return true; // behind the eye: no rectangle bounds it
+        const double x = (double(p.x() / p.w()) + 1) / 2 * vp.width();
+        const double y = (double(p.y() / p.w()) + 1) / 2 * vp.height();
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    }
+    // Two pixels of slack for wide lines and rasterisation at the edges.
+    return x1 + 2 >= clip.left() && x0 - 2 <= clip.right() + 1 && y1 + 2 >= clip.top() &&
+           y0 - 2 <= clip.bottom() + 1;
+}
+
 } // namespace
+
+GlSceneBuffers::GlSceneBuffers() : m_chunks(KeptComponents::kChunkCount) {}
+
+GlSceneBuffers::~GlSceneBuffers() = default;
+
+void GlSceneBuffers::failUploadsForTesting(int n) {
+    g_failUploads = n;
+}
 
 void GlSceneBuffers::initialize(const Resolver& resolve) {
     m_genBuffers = reinterpret_cast<GenFn>(resolve("glGenBuffers"));
     m_deleteBuffers = reinterpret_cast<DeleteFn>(resolve("glDeleteBuffers"));
     m_bindBuffer = reinterpret_cast<BindFn>(resolve("glBindBuffer"));
     m_bufferData = reinterpret_cast<DataFn>(resolve("glBufferData"));
-    if (!m_genBuffers || !m_deleteBuffers || !m_bindBuffer || !m_bufferData) {
+    m_bufferSubData = reinterpret_cast<SubDataFn>(resolve("glBufferSubData"));
+    m_client = false;
+    reset();
+    if (!m_genBuffers || !m_deleteBuffers || !m_bindBuffer || !m_bufferData || !m_bufferSubData) {
         m_genBuffers = nullptr;
+        m_client = true;
         return;
     }
     m_genBuffers(SceneGeometry::kPartCount, m_buffers.data());
+}
+
+void GlSceneBuffers::reset() {
     m_uploaded.fill(0);
+    for (ChunkBuffers& c : m_chunks) {
+        c.written = 0;
+        for (Stream& s : c.streams) {
+            s.capacity = 0;
+            std::vector<MeshVertex>().swap(s.client);
+        }
+    }
+    m_geometry = m_components = 0;
 }
 
 void GlSceneBuffers::release() {
-    if (m_genBuffers && m_buffers[0])
-        m_deleteBuffers(SceneGeometry::kPartCount, m_buffers.data());
+    if (m_genBuffers) {
+        if (m_buffers[0])
+            m_deleteBuffers(SceneGeometry::kPartCount, m_buffers.data());
+        for (ChunkBuffers& c : m_chunks)
+            for (Stream& s : c.streams)
+                if (s.buffer)
+                    m_deleteBuffers(1, &s.buffer);
+    }
+    for (ChunkBuffers& c : m_chunks)
+        for (Stream& s : c.streams)
+            s.buffer = 0;
     m_buffers.fill(0);
-    m_uploaded.fill(0);
+    reset();
     m_genBuffers = nullptr;
+}
+
+bool GlSceneBuffers::uploadFailed() {
+    bool failed = false;
+    // Every error the uploads raised is collected, so none is left for the next caller.
+    for (int i = 0; i < 16; ++i) {
+        const GLenum e = glGetError();
+        if (e == GL_NO_ERROR)
+            break;
+        failed = true;
+    }
+    return failed;
+}
+
+void GlSceneBuffers::toClientMemory() {
+    reportRenderFault(RenderFault::UploadFailed);
+    release();
+    m_client = true;
+}
+
+bool GlSceneBuffers::syncParts(const SceneGeometry& g) {
+    if (m_client)
+        return true; // drawn straight from the geometry's own arrays
+    bool ok = true;
+    for (int n = 0; n < SceneGeometry::kPartCount; ++n) {
+        const auto part = static_cast<SceneGeometry::Part>(n);
+        if (part == SceneGeometry::Part::Components ||
+            m_uploaded[std::size_t(n)] == g.version(part))
+            continue;
+        const Mesh& mesh = g.mesh(part);
+        m_bindBuffer(kArrayBuffer, m_buffers[std::size_t(n)]);
+        m_bufferData(kArrayBuffer,
+                     static_cast<std::ptrdiff_t>(mesh.vertices.size() * sizeof(MeshVertex)),
+                     mesh.vertices.data(), kStaticDraw);
+        if (g_failUploads > 0 && g_failUploads-- > 0)
+            ok = false;
+        m_uploaded[std::size_t(n)] = g.version(part);
+    }
+    return ok;
+}
+
+bool GlSceneBuffers::writeStream(const KeptComponents& kept, int c, int s, uint64_t since) {
+    const KeptComponents::Chunk& chunk = kept.chunk(c);
+    Stream& st = m_chunks[std::size_t(c)].streams[std::size_t(s)];
+    const int32_t needed = chunk.count[std::size_t(s)];
+    bool ok = true;
+    if (needed > st.capacity) {
+        const int32_t capacity = grown(needed);
+        if (m_client) {
+            st.client.resize(std::size_t(capacity));
+        } else {
+            if (!st.buffer)
+                m_genBuffers(1, &st.buffer);
+            m_bindBuffer(kArrayBuffer, st.buffer);
+            m_bufferData(kArrayBuffer, static_cast<std::ptrdiff_t>(capacity * sizeof(MeshVertex)),
+                         nullptr, kStaticDraw);
+            if (g_failUploads > 0 && g_failUploads-- > 0)
+                ok = false;
+        }
+        st.capacity = capacity;
+        since = 0; // a new buffer: every component goes in
+    } else if (!m_client) {
+        m_bindBuffer(kArrayBuffer, st.buffer);
+    }
+    const auto& entries = chunk.entries;
+    const int n = int(entries.size());
+    for (int i = 0; i < n;) {
+        if (entries[std::size_t(i)].version <= since) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        int32_t count = 0;
+        while (j < n && entries[std::size_t(j)].version > since)
+            count += KeptComponents::modelCounts(entries[std::size_t(j++)].kind)[std::size_t(s)];
+        if (count > 0) {
+            const int32_t first = entries[std::size_t(i)].first[std::size_t(s)];
+            MeshVertex* out;
+            if (m_client) {
+                out = st.client.data() + first;
+            } else {
+                m_scratch.resize(std::size_t(count));
+                out = m_scratch.data();
+            }
+            kept.writeVertices(c, s, i, j, out);
+            if (!m_client) {
+                m_bufferSubData(
+                    kArrayBuffer, static_cast<std::ptrdiff_t>(first * sizeof(MeshVertex)),
+                    static_cast<std::ptrdiff_t>(count * sizeof(MeshVertex)), m_scratch.data());
+                if (g_failUploads > 0 && g_failUploads-- > 0)
+                    ok = false;
+            }
+            renderStats().verticesUploaded += count;
+        }
+        i = j;
+    }
+    return ok;
+}
+
+bool GlSceneBuffers::syncChunk(const KeptComponents& kept, int c) {
+    ChunkBuffers& cb = m_chunks[std::size_t(c)];
+    const uint64_t since = cb.written;
+    cb.written = 0; // until every stream holds the chunk as it is now
+    bool ok = true;
+    for (int s = 0; s < KeptComponents::streamCount(); ++s)
+        ok = writeStream(kept, c, s, since) && ok;
+    cb.written = kept.chunk(c).version;
+    return ok;
+}
+
+bool GlSceneBuffers::sync(const SceneGeometry& g) {
+    if (g.id() != m_geometry) {
+        reset();
+        m_geometry = g.id();
+    }
+    const KeptComponents& kept = g.components();
+    bool partsDone = true;
+    for (int n = 0; n < SceneGeometry::kPartCount && !m_client; ++n) {
+        const auto part = static_cast<SceneGeometry::Part>(n);
+        partsDone = partsDone && (part == SceneGeometry::Part::Components ||
+                                  m_uploaded[std::size_t(n)] == g.version(part));
+    }
+    if (partsDone && m_components == kept.version())
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    if (!m_client)
+        uploadFailed(); // errors of others are not ours to report
+    bool ok = true;
+    try {
+        ok = syncParts(g);
+        if (m_components != kept.version()) {
+            for (int c = 0; c < KeptComponents::kChunkCount; ++c)
+                if (m_chunks[std::size_t(c)].written != kept.chunk(c).version)
+                    ok = syncChunk(kept, c) && ok;
+            m_components = kept.version();
+        }
+        if (!m_client && (uploadFailed() || !ok)) {
+            toClientMemory();
+            m_geometry = g.id();
+            ok = sync(g);
+        }
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the arrays themselves: the chunk that failed holds nothing
+        // drawable (written stays 0), and the pane keeps its last picture.
+        m_components = 0;
+        reportRenderFault(RenderFault::OutOfMemory);
+        ok = false;
+    }
+    renderStats().uploadSeconds += double(clock.nsecsElapsed()) / 1e9;
+    return ok;
+}
+
+void GlSceneBuffers::bind(unsigned buffer, const MeshVertex* client) {
+    // With a buffer bound, GL takes the "pointer" as an offset into it. Formed from an integer:
+    // adding to a null pointer is undefined in C++.
+    std::uintptr_t base = 0;
+    if (m_client)
+        base = reinterpret_cast<std::uintptr_t>(client);
+    else
+        m_bindBuffer(kArrayBuffer, buffer);
+    glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex),
+                    reinterpret_cast<const void*>(base + offsetof(MeshVertex, x)));
+    glColorPointer(3, GL_FLOAT, sizeof(MeshVertex),
+                   reinterpret_cast<const void*>(base + offsetof(MeshVertex, r)));
 }
 
 void GlSceneBuffers::drawPart(const SceneGeometry& g, SceneGeometry::Part part) {
     const Mesh& mesh = g.mesh(part);
     if (mesh.empty())
         return;
-    const auto n = static_cast<std::size_t>(part);
-    const char* base = nullptr;
-    if (m_genBuffers) {
-        m_bindBuffer(kArrayBuffer, m_buffers[n]);
-        if (m_uploaded[n] != g.version(part)) {
-            m_bufferData(kArrayBuffer,
-                         static_cast<std::ptrdiff_t>(mesh.vertices.size() * sizeof(MeshVertex)),
-                         mesh.vertices.data(), kStaticDraw);
-            m_uploaded[n] = g.version(part);
-        }
-    } else {
-        base = reinterpret_cast<const char*>(mesh.vertices.data());
-    }
-    glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex), base + offsetof(MeshVertex, x));
-    glColorPointer(3, GL_FLOAT, sizeof(MeshVertex), base + offsetof(MeshVertex, r));
+    bind(m_buffers[static_cast<std::size_t>(part)], mesh.vertices.data());
     for (const MeshBatch& b : mesh.batches) {
         if (b.type == MeshBatch::Type::Lines && b.lineWidth > 0)
             glLineWidth(b.lineWidth);
@@ -64,7 +294,51 @@ void GlSceneBuffers::drawPart(const SceneGeometry& g, SceneGeometry::Part part) 
     }
 }
 
-void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom) {
+void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<char>& visible) {
+    const KeptComponents& kept = g.components();
+    // Stream by stream over the chunks: all triangles first, then the lines from the widest,
+    // as one mesh of the whole board would be drawn.
+    int64_t sinceFlush = 0;
+    for (int s = 0; s < KeptComponents::streamCount(); ++s) {
+        const StreamKey key = KeptComponents::streamKey(s);
+        if (key.type == MeshBatch::Type::Lines && key.lineWidth > 0)
+            glLineWidth(key.lineWidth);
+        for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
+            const KeptComponents::Chunk& chunk = kept.chunk(c);
+            const int32_t count = chunk.count[std::size_t(s)];
+            const ChunkBuffers& cb = m_chunks[std::size_t(c)];
+            if (count == 0 || !visible[std::size_t(c)] || cb.written != chunk.version)
+                continue;
+            const Stream& st = cb.streams[std::size_t(s)];
+            bind(st.buffer, st.client.data());
+            glDrawArrays(key.type == MeshBatch::Type::Lines ? GL_LINES : GL_TRIANGLES, 0, count);
+            sinceFlush += count;
+            if (sinceFlush > kFlushVertices) {
+                glFlush();
+                sinceFlush = 0;
+            }
+        }
+    }
+}
+
+void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
+                              const QRect& clip, QSize viewportPx) {
+    sync(g);
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<char> visible(KeptComponents::kChunkCount, 1);
+    if (clip.isValid() && !viewportPx.isEmpty()) {
+        QMatrix4x4 m = paneProjection(viewportPx.width(), viewportPx.height()) *
+                       paneModelView(pane, cam, zoom);
+        m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
+        const KeptComponents& kept = g.components();
+        for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
+            if (kept.chunk(c).entries.empty())
+                continue;
+            visible[std::size_t(c)] = mayReach(m, KeptComponents::chunkBox(c), viewportPx, clip);
+            ++(visible[std::size_t(c)] ? renderStats().chunksDrawn : renderStats().chunksSkipped);
+        }
+    }
     GlCanvas canvas;
     applyPaneCamera(canvas, pane, cam, zoom);
     glScalef(0.1f, 0.1f, 0.1f);
@@ -78,7 +352,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawPart(g, SceneGeometry::Part::Components);
+    drawComponents(g, visible);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);
@@ -89,8 +363,11 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     glShadeModel(GL_SMOOTH);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    if (m_genBuffers)
+    if (!m_client && m_bindBuffer)
         m_bindBuffer(kArrayBuffer, 0);
+    if (renderStats().finishDraws)
+        glFinish();
+    renderStats().drawSeconds += double(clock.nsecsElapsed()) / 1e9;
 }
 
 } // namespace kelmira

@@ -2,45 +2,92 @@
 
 #include "render/scenegeometry.h"
 
+#include <QRect>
+
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace kelmira {
 
-// One GL context's copy of the kept scene: a buffer object per part, uploaded again only when
-// the part's version has moved on, and the calls that draw a pane from them. Without buffer
-// objects (a GL older than 1.5) the same arrays are drawn from client memory.
+// The kept scene in one GL share group: a buffer object per part of the fixed scene, and per
+// chunk and stream of the placed components, each written again only where its part or its
+// components changed (glBufferSubData over the changed components' ranges; a chunk that
+// outgrew its buffer gets a larger one). All contexts of a share group draw from one of these.
+// Without buffer objects (a GL older than 1.5), or after an upload failed, the same arrays are
+// drawn from client memory.
 class GlSceneBuffers {
 public:
     using Resolver = std::function<void*(const char*)>;
 
-    // With the context current: looks up the buffer-object entry points.
+    GlSceneBuffers();
+    ~GlSceneBuffers();
+    GlSceneBuffers(const GlSceneBuffers&) = delete;
+    GlSceneBuffers& operator=(const GlSceneBuffers&) = delete;
+
+    // With a context of the share group current: looks up the buffer-object entry points.
     void initialize(const Resolver& resolve);
-    // With the context current: deletes the buffers. Also right before the context goes.
+    // With a context of the share group current: deletes the buffers. Also right before the
+    // last context of the group goes.
     void release();
+
+    // Writes what changed in g since the last call into the buffers. False when nothing can be
+    // drawn from them (out of memory even for client arrays): leave the pane as it was.
+    bool sync(const SceneGeometry& g);
 
     // Everything of one pane after beginPane: its camera, the scale of 0.1, the grids it shows
     // (at the line width the context has), the fixed scene and the placed components, leaving
-    // the line width at 0.5 for the next frame's grids.
-    void drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom);
+    // the line width at 0.5 for the next frame's grids. With a clip rectangle (GL window
+    // coordinates, y up, in a viewport of viewportPx) the chunks whose geometry falls wholly
+    // outside it are not drawn: they cannot reach a pixel of the scissor box. Syncs first.
+    void drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
+                  const QRect& clip = {}, QSize viewportPx = {});
 
-    bool usesBufferObjects() const { return m_genBuffers != nullptr; }
+    bool usesBufferObjects() const { return m_genBuffers != nullptr && !m_client; }
+
+    // Makes the next n buffer uploads report GL_OUT_OF_MEMORY, for tests (0: none).
+    static void failUploadsForTesting(int n);
 
 private:
     using GenFn = void (*)(int, unsigned*);
     using DeleteFn = void (*)(int, const unsigned*);
     using BindFn = void (*)(unsigned, unsigned);
     using DataFn = void (*)(unsigned, std::ptrdiff_t, const void*, unsigned);
+    using SubDataFn = void (*)(unsigned, std::ptrdiff_t, std::ptrdiff_t, const void*);
 
+    struct Stream {
+        unsigned buffer = 0;
+        int32_t capacity = 0;           // vertices the buffer (or the client array) holds
+        std::vector<MeshVertex> client; // client memory only
+    };
+    struct ChunkBuffers {
+        std::array<Stream, KeptComponents::kMaxStreams> streams;
+        uint64_t written = 0; // the chunk's version its buffers hold
+    };
+
+    void reset();
+    bool syncParts(const SceneGeometry& g);
+    bool syncChunk(const KeptComponents& kept, int c);
+    bool writeStream(const KeptComponents& kept, int c, int s, uint64_t since);
+    bool uploadFailed();
+    void toClientMemory();
     void drawPart(const SceneGeometry& g, SceneGeometry::Part part);
+    void drawComponents(const SceneGeometry& g, const std::vector<char>& visible);
+    void bind(unsigned buffer, const MeshVertex* client);
 
     GenFn m_genBuffers = nullptr;
     DeleteFn m_deleteBuffers = nullptr;
     BindFn m_bindBuffer = nullptr;
     DataFn m_bufferData = nullptr;
+    SubDataFn m_bufferSubData = nullptr;
+    bool m_client = false;
     std::array<unsigned, SceneGeometry::kPartCount> m_buffers{};
     std::array<uint64_t, SceneGeometry::kPartCount> m_uploaded{};
+    std::vector<ChunkBuffers> m_chunks;
+    uint64_t m_geometry = 0;   // SceneGeometry::id of what the buffers hold
+    uint64_t m_components = 0; // its components' version they hold
+    std::vector<MeshVertex> m_scratch;
 };
 
 } // namespace kelmira

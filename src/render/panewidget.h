@@ -30,14 +30,19 @@ public:
 // Everything a pane's picture depends on. Equal keys give equal pictures, so a pane whose key
 // has not changed since it was last drawn is not drawn again.
 struct PaneFrameKey {
-    uint64_t scene = 0; // SceneGeometry::paneVersion
+    uint64_t scene = 0;  // SceneGeometry::paneVersion
+    uint64_t damage = 0; // SceneGeometry::damageVersion
     Rgb background;
     int width = 0, height = 0; // device pixels
     // 3D pane only; zero in the others.
     double yaw = 0, pitch = 0, panX = 0, panY = 0;
     int zoom = 0;
     bool operator==(const PaneFrameKey&) const = default;
+    // Equal but for the damage: only what the damage boxes cover needs drawing again.
+    bool sameButDamage(const PaneFrameKey& o) const;
 };
+
+class SharedSceneBuffers;
 
 // One view pane: a GL surface of its own (depth buffer 24, compatibility profile) that draws
 // its pane of the kept scene, and only when something it shows has changed. The 3D pane's
@@ -60,6 +65,16 @@ public:
     enum class DrawMode { Kept, Immediate };
     void setDrawMode(DrawMode mode);
     DrawMode drawMode() const { return m_mode; }
+
+    // Damaged: after a change the damage boxes describe, only their screen rectangle is drawn
+    // again (scissored, the chunks outside it skipped); the rest of the picture stays as it
+    // was, which is what a whole frame would draw there. Whole: every change draws the whole
+    // pane, as the panes once did; the reference benchmarks measure the other against.
+    enum class RedrawMode { Damaged, Whole };
+    void setRedrawMode(RedrawMode mode) { m_redraw = mode; }
+    // The rectangle the last frame drew (device pixels, y down); the whole pane when it drew
+    // everything, empty when it drew nothing.
+    QRect lastDrawnRect() const { return m_lastRect; }
 
     // What the pane would show if drawn now.
     PaneFrameKey currentKey() const;
@@ -87,10 +102,18 @@ private Q_SLOTS:
     void releaseGL();
 
 private:
+    void paintKept(const PaneFrameKey& key);
+    // Where the damage boxes land in this pane, in GL window coordinates (y up); the whole
+    // pane when a box reaches behind the eye.
+    QRect damageRect(const std::vector<GridBox>& boxes, const PaneFrameKey& key) const;
+
     Pane m_pane;
     FrameSource* m_source = nullptr;
-    GlSceneBuffers m_buffers;
     DrawMode m_mode = DrawMode::Kept;
+    RedrawMode m_redraw = RedrawMode::Damaged;
+    SharedSceneBuffers* m_shared = nullptr; // the kept scene's buffers of this context's group
+    unsigned m_drawnFbo = 0;
+    QRect m_lastRect;
     QuadricId m_axisQuadric = 0; // immediate mode only
     PaneFrameKey m_drawnKey;
     bool m_drawn = false;

@@ -687,8 +687,12 @@ private Q_SLOTS:
     void undoRedoThroughMenuAndKeys() {
         EditorWindows w(m_dir.path());
         TForm1* f = w.form1.get();
-        f->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f));
+        // Shortcuts need the window active; another test's window on the same display may take
+        // that from it at any time, so it is made active again before each key.
+        auto key = [f](QWidget* to, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QApplication::setActiveWindow(f);
+            QTest::keyClick(to, k, mods);
+        };
         QCOMPARE(f->menuBar()->actions().at(1)->text(), QStringLiteral("Правка"));
         auto* undo = child<QAction>(f, "UndoItem");
         auto* redo = child<QAction>(f, "RedoItem");
@@ -703,22 +707,23 @@ private Q_SLOTS:
         f->findChild<QAction*>(QStringLiteral("N23"))->trigger();
         const tDetal* d = f->editor().board().detal(0);
         QWidget* top = f->pane(Pane::Top);
+        QApplication::setActiveWindow(f);
         QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
         QCOMPARE(QApplication::focusWidget(), top);
-        QTest::keyClick(top, Qt::Key_Right);
-        QTest::keyClick(top, Qt::Key_BracketLeft);
+        key(top, Qt::Key_Right);
+        key(top, Qt::Key_BracketLeft);
         QCOMPARE(d->X, 37);
         QCOMPARE(d->Rot, 1);
         QCOMPARE(items(), (QStringList{QStringLiteral("&Отменить: поворот"), QString()}));
 
-        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier);
-        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier);
+        key(top, Qt::Key_Z, Qt::ControlModifier);
+        key(top, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(d->X, 35);
         QCOMPARE(d->Rot, 0);
         QCOMPARE(items(), (QStringList{QStringLiteral("&Отменить: добавление"),
                                        QStringLiteral("&Повторить: перемещение")}));
-        QTest::keyClick(top, Qt::Key_Y, Qt::ControlModifier);
-        QTest::keyClick(top, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        key(top, Qt::Key_Y, Qt::ControlModifier);
+        key(top, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(d->X, 37);
         QCOMPARE(d->Rot, 1);
 
@@ -726,7 +731,7 @@ private Q_SLOTS:
         f->findChild<QAction*>(QStringLiteral("N29"))->trigger();
         auto* list = child<QListWidget>(f, "ListBox2");
         list->setFocus();
-        QTest::keyClick(list, Qt::Key_Up);
+        key(list, Qt::Key_Up);
         QCOMPARE(list->currentRow(), 0);
         QCOMPARE(d->X, 37);
         child<QPushButton>(f, "BitBtn6")->click();

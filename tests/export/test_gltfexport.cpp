@@ -236,7 +236,7 @@ void TestGltfExport::modelIsTheKeptScene() {
     SceneGeometry kept;
     kept.update(board, s);
     const Mesh& fixed = kept.mesh(SceneGeometry::Part::Fixed);
-    const Mesh& parts = kept.mesh(SceneGeometry::Part::Components);
+    const Mesh parts = kept.componentMesh();
     const auto lines = std::count_if(exported.begin(), exported.end(),
                                      [](const Element& e) { return e.mode == TINYGLTF_MODE_LINE; });
     QCOMPARE(int(exported.size() - lines), fixed.triangleCount() + parts.triangleCount());
