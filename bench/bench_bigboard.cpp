@@ -9,6 +9,7 @@
 // full), "kept" the way they work now.
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/bench/bench_bigboard [EDITS] [N ...]
 #include "app/mainwindow.h"
+#include "benchwindows.h"
 #include "io/projectfile.h"
 #include "render/glpane.h"
 #include "render/renderstats.h"
@@ -97,13 +98,8 @@ int child(int n, bool whole, int edits) {
     QTemporaryDir dir;
     const QString project = dir.filePath(QStringLiteral("board.kelmar"));
     writeLattice(project, n);
-    auto f = std::make_unique<TForm1>();
-    f->setSettingsPath(dir.filePath(QStringLiteral("Settings.ini")));
-    f->setScratchPath(dir.filePath(QStringLiteral("Clear.ini")));
-    f->setProgramFolder(dir.path());
-    TForm2 form2;
-    TForm3 form3;
-    f->attachWindows(&form2, &form3);
+    BenchWindows windows(dir.path());
+    auto& f = windows.form1;
     f->timer1()->stop();
     SceneGeometry::setWholeRebuilds(whole);
     for (Pane p : kPanes)

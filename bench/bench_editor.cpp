@@ -4,6 +4,7 @@
 // at every tick as they did before.
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/bench/bench_editor [IDLE_SECONDS]
 #include "app/mainwindow.h"
+#include "benchwindows.h"
 #include "render/glpane.h"
 #include "windows/aboutwindow.h"
 #include "windows/settingswindow.h"
@@ -101,13 +102,8 @@ int main(int argc, char** argv) {
     std::printf("%-11s %-10s %22s %22s\n", "components", "panes", "idle CPU (% of a core)",
                 "3D drag (frames/s)");
     for (int n : {100, 1000}) {
-        auto f = std::make_unique<TForm1>();
-        f->setSettingsPath(dir.filePath(QStringLiteral("Settings.ini")));
-        f->setScratchPath(dir.filePath(QStringLiteral("Clear.ini")));
-        f->setProgramFolder(dir.path());
-        TForm2 form2;
-        TForm3 form3;
-        f->attachWindows(&form2, &form3);
+        BenchWindows windows(dir.path());
+        auto& f = windows.form1;
         fill(f->editor(), n);
         f->show();
         if (!QTest::qWaitForWindowExposed(f.get()))

@@ -19,11 +19,19 @@ void fill(Editor& e, int n) {
     e.SelectFirst();
 }
 
-void BM_UndoClear(benchmark::State& state) {
+// A board of n components, cleared through the history: one step to undo.
+struct ClearedBoard {
     Editor e;
-    fill(e, int(state.range(0)));
     EditHistory h;
-    h.wholeBoard(e, StepKind::Clear, [&] { e.ClearAll(); });
+    explicit ClearedBoard(int n) {
+        fill(e, n);
+        h.wholeBoard(e, StepKind::Clear, [this] { e.ClearAll(); });
+    }
+};
+
+void BM_UndoClear(benchmark::State& state) {
+    ClearedBoard b(int(state.range(0)));
+    auto& [e, h] = b;
     for (auto _ : state) {
         h.undo(e);
         state.PauseTiming();
@@ -34,10 +42,8 @@ void BM_UndoClear(benchmark::State& state) {
 }
 
 void BM_RedoClear(benchmark::State& state) {
-    Editor e;
-    fill(e, int(state.range(0)));
-    EditHistory h;
-    h.wholeBoard(e, StepKind::Clear, [&] { e.ClearAll(); });
+    ClearedBoard b(int(state.range(0)));
+    auto& [e, h] = b;
     for (auto _ : state) {
         state.PauseTiming();
         h.undo(e);
