@@ -28,12 +28,18 @@ constexpr GLenum kArrayBuffer = 0x8892; // GL_ARRAY_BUFFER
 constexpr GLenum kStaticDraw = 0x88E4;  // GL_STATIC_DRAW
 
 std::atomic<int> g_failUploads{0};
+std::atomic<bool> g_culling{true};
 
-// A software rasteriser bins a frame's primitives into memory of the context's own, up to a
-// few scenes of tens of megabytes each, and keeps it for the next frame, in every context. A
-// flush now and then rasterises what was binned so far, which bounds that memory per context
-// whatever the board; the picture is the same.
+// A software rasteriser bins a frame's primitives into memory of the context's own and
+// rasterises them on threads of its own; a flush hands it what was binned so far. Flushed but
+// not waited for, the batches pile up while the rasteriser lags behind, each keeping tens of
+// megabytes per context until the program ends. So every kFlushVertices a fence is set and the
+// one before it waited for: at most two batches are in flight, one rasterised while the next
+// is binned. The picture is the same.
 constexpr int64_t kFlushVertices = 40000;
+constexpr GLenum kSyncGpuCommandsComplete = 0x9117; // GL_SYNC_GPU_COMMANDS_COMPLETE
+constexpr GLbitfield kSyncFlushCommandsBit = 0x1;    // GL_SYNC_FLUSH_COMMANDS_BIT
+constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
 
 // Room for what a chunk holds now and a quarter more, so that a few adds do not each
 // reallocate the buffer.
@@ -41,25 +47,34 @@ int32_t grown(int32_t needed) {
     return needed + needed / 4 + 256;
 }
 
-// Whether any corner of the grid-space box, through m, can land inside the rectangle.
+// Whether the grid-space box, through m, can reach a pixel of the rectangle (in a viewport of
+// vp pixels). It cannot when all its corners lie outside one side of the view volume cut down
+// to the rectangle: tested in clip coordinates, which holds for corners behind the eye too.
 bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip) {
-    double x0 = 1e30, y0 = 1e30, x1 = -1e30, y1 = -1e30;
+    // The corners as the box's centre plus or minus its half extents along each axis.
+    const QVector4D centre = m.map(QVector4D((b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
+                                             (b.min[2] + b.max[2]) / 2, 1));
+    QVector4D half[3];
+    for (int a = 0; a < 3; ++a)
+        half[a] = m.column(a) * ((b.max[a] - b.min[a]) / 2);
+    // The rectangle in normalised device coordinates, with two pixels of slack for wide lines
+    // and rasterisation at the edges.
+    const float left = 2.0f * float(clip.left() - 2) / float(vp.width()) - 1;
+    const float right = 2.0f * float(clip.right() + 3) / float(vp.width()) - 1;
+    const float bottom = 2.0f * float(clip.top() - 2) / float(vp.height()) - 1;
+    const float top = 2.0f * float(clip.bottom() + 3) / float(vp.height()) - 1;
+    int outside[6] = {0, 0, 0, 0, 0, 0};
     for (int n = 0; n < 8; ++n) {
-        const QVector4D p =
-            m.map(QVector4D(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
-                            n & 4 ? b.max[2] : b.min[2], 1));
-        if (p.w() <= 1e-6f)
-            return true; // behind the eye: no rectangle bounds it
-        const double x = (double(p.x() / p.w()) + 1) / 2 * vp.width();
-        const double y = (double(p.y() / p.w()) + 1) / 2 * vp.height();
-        x0 = std::min(x0, x);
-        x1 = std::max(x1, x);
-        y0 = std::min(y0, y);
-        y1 = std::max(y1, y);
+        const QVector4D p = centre + (n & 1 ? half[0] : -half[0]) +
+                            (n & 2 ? half[1] : -half[1]) + (n & 4 ? half[2] : -half[2]);
+        outside[0] += p.x() < left * p.w();
+        outside[1] += p.x() > right * p.w();
+        outside[2] += p.y() < bottom * p.w();
+        outside[3] += p.y() > top * p.w();
+        outside[4] += p.z() < -p.w(); // in front of the near plane
+        outside[5] += p.z() > p.w();  // beyond the far plane
     }
-    // Two pixels of slack for wide lines and rasterisation at the edges.
-    return x1 + 2 >= clip.left() && x0 - 2 <= clip.right() + 1 && y1 + 2 >= clip.top() &&
-           y0 - 2 <= clip.bottom() + 1;
+    return std::none_of(std::begin(outside), std::end(outside), [](int k) { return k == 8; });
 }
 
 } // namespace
@@ -72,12 +87,21 @@ void GlSceneBuffers::failUploadsForTesting(int n) {
     g_failUploads = n;
 }
 
+void GlSceneBuffers::setCulling(bool on) {
+    g_culling = on;
+}
+
 void GlSceneBuffers::initialize(const Resolver& resolve) {
     m_genBuffers = reinterpret_cast<GenFn>(resolve("glGenBuffers"));
     m_deleteBuffers = reinterpret_cast<DeleteFn>(resolve("glDeleteBuffers"));
     m_bindBuffer = reinterpret_cast<BindFn>(resolve("glBindBuffer"));
     m_bufferData = reinterpret_cast<DataFn>(resolve("glBufferData"));
     m_bufferSubData = reinterpret_cast<SubDataFn>(resolve("glBufferSubData"));
+    m_fenceSync = reinterpret_cast<FenceSyncFn>(resolve("glFenceSync"));
+    m_clientWaitSync = reinterpret_cast<ClientWaitSyncFn>(resolve("glClientWaitSync"));
+    m_deleteSync = reinterpret_cast<DeleteSyncFn>(resolve("glDeleteSync"));
+    if (!m_fenceSync || !m_clientWaitSync || !m_deleteSync)
+        m_fenceSync = nullptr;
     m_client = false;
     reset();
     if (!m_genBuffers || !m_deleteBuffers || !m_bindBuffer || !m_bufferData || !m_bufferSubData) {
@@ -166,16 +190,23 @@ bool GlSceneBuffers::writeStream(const KeptComponents& kept, int c, int s, uint6
         if (m_client) {
             st.client.resize(std::size_t(capacity));
         } else {
+            // A new buffer is filled as it is made: made empty and written after, the driver
+            // would clear it first, which costs as much as the writing.
             if (!st.buffer)
                 m_genBuffers(1, &st.buffer);
+            m_scratch.resize(std::size_t(capacity));
+            kept.writeVertices(c, s, 0, int(chunk.entries.size()), m_scratch.data());
             m_bindBuffer(kArrayBuffer, st.buffer);
             m_bufferData(kArrayBuffer, static_cast<std::ptrdiff_t>(capacity * sizeof(MeshVertex)),
-                         nullptr, kStaticDraw);
+                         m_scratch.data(), kStaticDraw);
             if (g_failUploads > 0 && g_failUploads-- > 0)
                 ok = false;
+            st.capacity = capacity;
+            renderStats().verticesUploaded += needed;
+            return ok;
         }
         st.capacity = capacity;
-        since = 0; // a new buffer: every component goes in
+        since = 0; // a new array: every component goes in
     } else if (!m_client) {
         m_bindBuffer(kArrayBuffer, st.buffer);
     }
@@ -294,31 +325,99 @@ void GlSceneBuffers::drawPart(const SceneGeometry& g, SceneGeometry::Part part) 
     }
 }
 
-void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<char>& visible) {
+void GlSceneBuffers::paceFlush(void*& fence) {
+    if (!m_fenceSync) {
+        glFinish();
+        return;
+    }
+    if (fence) {
+        m_clientWaitSync(fence, kSyncFlushCommandsBit, kFenceTimeoutNs);
+        m_deleteSync(fence);
+    }
+    fence = m_fenceSync(kSyncGpuCommandsComplete, 0);
+    glFlush();
+}
+
+void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs) {
     const KeptComponents& kept = g.components();
-    // Stream by stream over the chunks: all triangles first, then the lines from the widest,
+    // Stream by stream over the runs: all triangles first, then the lines from the widest,
     // as one mesh of the whole board would be drawn.
     int64_t sinceFlush = 0;
+    void* fence = nullptr;
     for (int s = 0; s < KeptComponents::streamCount(); ++s) {
         const StreamKey key = KeptComponents::streamKey(s);
+        const GLenum mode = key.type == MeshBatch::Type::Lines ? GL_LINES : GL_TRIANGLES;
         if (key.type == MeshBatch::Type::Lines && key.lineWidth > 0)
             glLineWidth(key.lineWidth);
-        for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
-            const KeptComponents::Chunk& chunk = kept.chunk(c);
-            const int32_t count = chunk.count[std::size_t(s)];
-            const ChunkBuffers& cb = m_chunks[std::size_t(c)];
-            if (count == 0 || !visible[std::size_t(c)] || cb.written != chunk.version)
+        int bound = -1;
+        for (const Run& r : runs) {
+            const KeptComponents::Chunk& chunk = kept.chunk(r.chunk);
+            const ChunkBuffers& cb = m_chunks[std::size_t(r.chunk)];
+            if (cb.written != chunk.version)
                 continue;
-            const Stream& st = cb.streams[std::size_t(s)];
-            bind(st.buffer, st.client.data());
-            glDrawArrays(key.type == MeshBatch::Type::Lines ? GL_LINES : GL_TRIANGLES, 0, count);
-            sinceFlush += count;
+            const auto& entries = chunk.entries;
+            const int32_t first = entries[std::size_t(r.from)].first[std::size_t(s)];
+            const int32_t end = r.to < int32_t(entries.size())
+                                    ? entries[std::size_t(r.to)].first[std::size_t(s)]
+                                    : chunk.count[std::size_t(s)];
+            if (end <= first)
+                continue;
+            if (bound != r.chunk) {
+                const Stream& st = cb.streams[std::size_t(s)];
+                bind(st.buffer, st.client.data());
+                bound = r.chunk;
+            }
+            glDrawArrays(mode, first, end - first);
+            sinceFlush += end - first;
             if (sinceFlush > kFlushVertices) {
-                glFlush();
+                paceFlush(fence);
                 sinceFlush = 0;
             }
         }
     }
+    if (fence)
+        m_deleteSync(fence);
+}
+
+std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(Pane pane, const SceneGeometry& g,
+                                                             const CameraState& cam, int zoom,
+                                                             const QRect& clip, QSize viewportPx) {
+    const KeptComponents& kept = g.components();
+    std::vector<Run> runs;
+    if (!g_culling || viewportPx.isEmpty()) { // every component
+        for (int c = 0; c < KeptComponents::kChunkCount; ++c)
+            if (const auto n = int32_t(kept.chunk(c).entries.size()))
+                runs.push_back({int16_t(c), 0, n});
+        return runs;
+    }
+    QMatrix4x4 m = paneProjection(viewportPx.width(), viewportPx.height()) *
+                   paneModelView(pane, cam, zoom);
+    m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
+    for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
+        const auto& entries = kept.chunk(c).entries;
+        if (entries.empty())
+            continue;
+        if (!mayReach(m, KeptComponents::chunkBox(c), viewportPx, clip)) {
+            ++renderStats().chunksSkipped;
+            continue;
+        }
+        ++renderStats().chunksDrawn;
+        // Within a chunk that may reach the rectangle, only its components that may: runs of
+        // neighbours in the chunk's order, each one draw call per stream.
+        const int n = int(entries.size());
+        for (int i = 0; i < n;) {
+            while (i < n && !mayReach(m, KeptComponents::entryBox(entries[std::size_t(i)]),
+                                      viewportPx, clip))
+                ++i;
+            const int from = i;
+            while (i < n &&
+                   mayReach(m, KeptComponents::entryBox(entries[std::size_t(i)]), viewportPx, clip))
+                ++i;
+            if (i > from)
+                runs.push_back({int16_t(c), from, i});
+        }
+    }
+    return runs;
 }
 
 void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
@@ -326,19 +425,9 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     sync(g);
     QElapsedTimer clock;
     clock.start();
-    std::vector<char> visible(KeptComponents::kChunkCount, 1);
-    if (clip.isValid() && !viewportPx.isEmpty()) {
-        QMatrix4x4 m = paneProjection(viewportPx.width(), viewportPx.height()) *
-                       paneModelView(pane, cam, zoom);
-        m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-        const KeptComponents& kept = g.components();
-        for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
-            if (kept.chunk(c).entries.empty())
-                continue;
-            visible[std::size_t(c)] = mayReach(m, KeptComponents::chunkBox(c), viewportPx, clip);
-            ++(visible[std::size_t(c)] ? renderStats().chunksDrawn : renderStats().chunksSkipped);
-        }
-    }
+    const std::vector<Run> runs =
+        visibleRuns(pane, g, cam, zoom, clip.isValid() ? clip : QRect(QPoint(), viewportPx),
+                    viewportPx);
     GlCanvas canvas;
     applyPaneCamera(canvas, pane, cam, zoom);
     glScalef(0.1f, 0.1f, 0.1f);
@@ -352,7 +441,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawComponents(g, visible);
+    drawComponents(g, runs);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);

@@ -38,13 +38,18 @@ public:
 
     // Everything of one pane after beginPane: its camera, the scale of 0.1, the grids it shows
     // (at the line width the context has), the fixed scene and the placed components, leaving
-    // the line width at 0.5 for the next frame's grids. With a clip rectangle (GL window
-    // coordinates, y up, in a viewport of viewportPx) the chunks whose geometry falls wholly
-    // outside it are not drawn: they cannot reach a pixel of the scissor box. Syncs first.
+    // the line width at 0.5 for the next frame's grids. The components whose geometry falls
+    // wholly outside the clip rectangle (GL window coordinates, y up, in a viewport of
+    // viewportPx; the whole viewport when null) are not drawn: they cannot reach a pixel of
+    // the scissor box or the pane. Syncs first.
     void drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
                   const QRect& clip = {}, QSize viewportPx = {});
 
     bool usesBufferObjects() const { return m_genBuffers != nullptr && !m_client; }
+
+    // Off: every component is drawn, wherever it is; the reference that tests and benchmarks
+    // hold the culling against. On by default.
+    static void setCulling(bool on);
 
     // Makes the next n buffer uploads report GL_OUT_OF_MEMORY, for tests (0: none).
     static void failUploadsForTesting(int n);
@@ -55,6 +60,9 @@ private:
     using BindFn = void (*)(unsigned, unsigned);
     using DataFn = void (*)(unsigned, std::ptrdiff_t, const void*, unsigned);
     using SubDataFn = void (*)(unsigned, std::ptrdiff_t, std::ptrdiff_t, const void*);
+    using FenceSyncFn = void* (*)(unsigned, unsigned);
+    using ClientWaitSyncFn = unsigned (*)(void*, unsigned, uint64_t);
+    using DeleteSyncFn = void (*)(void*);
 
     struct Stream {
         unsigned buffer = 0;
@@ -73,7 +81,17 @@ private:
     bool uploadFailed();
     void toClientMemory();
     void drawPart(const SceneGeometry& g, SceneGeometry::Part part);
-    void drawComponents(const SceneGeometry& g, const std::vector<char>& visible);
+    // Entries [from, to) of a chunk, drawn with one call per stream.
+    struct Run {
+        int16_t chunk;
+        int32_t from, to;
+    };
+    std::vector<Run> visibleRuns(Pane pane, const SceneGeometry& g, const CameraState& cam,
+                                 int zoom, const QRect& clip, QSize viewportPx);
+    void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs);
+    // Flushes what was drawn so far, after waiting for the flush before it to be rasterised;
+    // fence carries that flush's fence from one call to the next.
+    void paceFlush(void*& fence);
     void bind(unsigned buffer, const MeshVertex* client);
 
     GenFn m_genBuffers = nullptr;
@@ -81,6 +99,9 @@ private:
     BindFn m_bindBuffer = nullptr;
     DataFn m_bufferData = nullptr;
     SubDataFn m_bufferSubData = nullptr;
+    FenceSyncFn m_fenceSync = nullptr; // null without sync objects: glFinish paces the flushes
+    ClientWaitSyncFn m_clientWaitSync = nullptr;
+    DeleteSyncFn m_deleteSync = nullptr;
     bool m_client = false;
     std::array<unsigned, SceneGeometry::kPartCount> m_buffers{};
     std::array<uint64_t, SceneGeometry::kPartCount> m_uploaded{};

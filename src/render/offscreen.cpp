@@ -356,7 +356,7 @@ QImage OffscreenRenderer::renderPane(Pane pane, QSize sizePx, const FrameInput& 
             d->geometry.update(in.board, in.settings);
             d->picker.update(in.board, in.settings.rotationStep);
             d->geometry.setMark(in.marked >= 0 ? d->picker.bounds(in.marked) : std::nullopt);
-            d->buffers.drawPane(pane, d->geometry, in.camera, in.zoom);
+            d->buffers.drawPane(pane, d->geometry, in.camera, in.zoom, {}, sizePx);
         } else {
             GlCanvas canvas;
             drawPaneContents(canvas, pane, in, d->axisQuadric);

@@ -4,6 +4,7 @@
 #include "board/editor.h"
 #include "io/deletecommand.h"
 #include "io/projectfile.h"
+#include "render/glscene.h"
 #include "render/offscreen.h"
 #include "render/scenegeometry.h"
 
@@ -169,6 +170,36 @@ private Q_SLOTS:
         step("clear");
         QVERIFY(loadProject(editor, dir.filePath(QStringLiteral("one.kelmar"))).ok());
         step("load");
+    }
+
+    // The kept scene leaves out the components that cannot reach the pane: cameras close
+    // enough that some lie behind the eye, beside the pane or across its edge, against the
+    // same frame with nothing left out.
+    void leavesOutOnlyWhatIsOutOfSight_data() {
+        QTest::addColumn<CameraState>("camera");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("eye among the components") << CameraState{-30, -15, 0, -1.1} << 2;
+        QTest::newRow("eye low, looking back") << CameraState{150, -25, 0.3, -0.9} << 3;
+        QTest::newRow("board across the left edge") << CameraState{-30, 0, 1.2, -1} << 8;
+        QTest::newRow("board across the right edge") << CameraState{-30, 0, -1.2, -1} << 8;
+        QTest::newRow("close, from above") << CameraState{45, 50, -0.2, -1.2} << 4;
+    }
+    void leavesOutOnlyWhatIsOutOfSight() {
+        QFETCH(CameraState, camera);
+        QFETCH(int, zoom);
+        Board board;
+        const int32_t kinds[] = {1, 4, 7, 12, 15, 22, 24, 31, 34};
+        for (int i = 0; i < 144; ++i)
+            board.PlaceComponent(6 + 12 * (i % 12), 3 + 4 * (i % 3), 6 + 12 * (i / 12), 1,
+                                 kinds[i % 9], i % 8 - 3);
+        const FrameInput in{board, SceneSettings{}, camera, zoom};
+        const QSize size(400, 300);
+        const QImage culled = m_renderer->renderPane(Pane::ThreeD, size, in);
+        GlSceneBuffers::setCulling(false);
+        const QImage everything = m_renderer->renderPane(Pane::ThreeD, size, in);
+        GlSceneBuffers::setCulling(true);
+        const int differ = differingPixels(culled, everything);
+        QVERIFY2(differ == 0, qPrintable(QString::number(differ)));
     }
 
     // Turning writes the folded Rot back at the next frame, through the kept scene as well,
