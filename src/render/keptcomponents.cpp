@@ -24,8 +24,18 @@ struct Streams {
     std::array<std::array<int32_t, KeptComponents::kMaxStreams>, kKinds> count{};
     // Per kind: reach in x and z from the cell (any turn), and y below and above it.
     std::array<float, kKinds> radius{}, yLow{}, yHigh{};
+    // Per kind: the model's extent in x and z, unturned.
+    std::array<float, kKinds> xLow{}, xHigh{}, zLow{}, zHigh{};
     float maxRadius = 0, minY = 0, maxY = 0;
 };
+
+// A hair beyond a reach, so that rounding never puts a pixel outside a box.
+float below(float v) {
+    return v - std::abs(v) * 1e-3f - 1e-3f;
+}
+float above(float v) {
+    return v + std::abs(v) * 1e-3f + 1e-3f;
+}
 
 bool sameKey(const StreamKey& a, const MeshBatch& b) {
     return a.type == b.type && (a.type == MeshBatch::Type::Triangles || a.lineWidth == b.lineWidth);
@@ -56,16 +66,24 @@ const Streams& streams() {
                         s.first[std::size_t(k)][i] = b.first;
                         s.count[std::size_t(k)][i] = b.count;
                     }
-            float r = 0, lo = 0, hi = 0;
+            float r = 0, lo = 0, hi = 0, x0 = 0, x1 = 0, z0 = 0, z1 = 0;
             for (const MeshVertex& v : m.vertices) {
                 r = std::max(r, std::sqrt(v.x * v.x + v.z * v.z));
                 lo = std::min(lo, v.y);
                 hi = std::max(hi, v.y);
+                x0 = std::min(x0, v.x);
+                x1 = std::max(x1, v.x);
+                z0 = std::min(z0, v.z);
+                z1 = std::max(z1, v.z);
             }
             // A hair more than the exact reach, so rounding never puts a pixel outside.
             s.radius[std::size_t(k)] = r * 1.001f + 1e-3f;
-            s.yLow[std::size_t(k)] = lo - std::abs(lo) * 1e-3f - 1e-3f;
-            s.yHigh[std::size_t(k)] = hi + std::abs(hi) * 1e-3f + 1e-3f;
+            s.yLow[std::size_t(k)] = below(lo);
+            s.yHigh[std::size_t(k)] = above(hi);
+            s.xLow[std::size_t(k)] = below(x0);
+            s.xHigh[std::size_t(k)] = above(x1);
+            s.zLow[std::size_t(k)] = below(z0);
+            s.zHigh[std::size_t(k)] = above(z1);
             s.maxRadius = std::max(s.maxRadius, s.radius[std::size_t(k)]);
             s.minY = std::min(s.minY, s.yLow[std::size_t(k)]);
             s.maxY = std::max(s.maxY, s.yHigh[std::size_t(k)]);
@@ -122,11 +140,35 @@ int KeptComponents::chunkOf(int32_t cell) {
 GridBox KeptComponents::entryBox(const Entry& e) {
     const Streams& s = streams();
     const auto k = std::size_t(knownKind(e.kind) ? e.kind : 0);
+    // The model's rectangle in x and z, turned as the component is: the box around its
+    // corners turned either way, so the sense of the turn cannot matter. Never wider than
+    // the circle any turn stays in.
+    float x0 = s.xLow[k], x1 = s.xHigh[k], z0 = s.zLow[k], z1 = s.zHigh[k];
+    if (e.angle > 0) {
+        const double a = double(e.angle) * 3.14159265358979323846 / 180;
+        const double c = std::cos(a), sn = std::abs(std::sin(a));
+        float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
+        for (const float x : {x0, x1})
+            for (const float z : {z0, z1})
+                for (const double sgn : {sn, -sn}) {
+                    const float tx = float(x * c + z * sgn), tz = float(z * c - x * sgn);
+                    lo[0] = std::min(lo[0], tx);
+                    hi[0] = std::max(hi[0], tx);
+                    lo[1] = std::min(lo[1], tz);
+                    hi[1] = std::max(hi[1], tz);
+                }
+        const float r = s.radius[k];
+        x0 = std::max(-r, below(lo[0]));
+        x1 = std::min(r, above(hi[0]));
+        z0 = std::max(-r, below(lo[1]));
+        z1 = std::min(r, above(hi[1]));
+    }
     GridBox b;
+    const float low[3] = {x0, s.yLow[k], z0}, high[3] = {x1, s.yHigh[k], z1};
     for (int a = 0; a < 3; ++a) {
         const float at = kCellSpacing * static_cast<float>(cellCoord(e.cell, a));
-        b.min[a] = at + (a == 1 ? s.yLow[k] : -s.radius[k]);
-        b.max[a] = at + (a == 1 ? s.yHigh[k] : s.radius[k]);
+        b.min[a] = at + low[a];
+        b.max[a] = at + high[a];
     }
     return b;
 }
