@@ -38,7 +38,7 @@ std::atomic<bool> g_culling{true};
 // is binned. The picture is the same.
 constexpr int64_t kFlushVertices = 40000;
 constexpr GLenum kSyncGpuCommandsComplete = 0x9117; // GL_SYNC_GPU_COMMANDS_COMPLETE
-constexpr GLbitfield kSyncFlushCommandsBit = 0x1;    // GL_SYNC_FLUSH_COMMANDS_BIT
+constexpr GLbitfield kSyncFlushCommandsBit = 0x1;   // GL_SYNC_FLUSH_COMMANDS_BIT
 constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
 
 // Room for what a chunk holds now and a quarter more, so that a few adds do not each
@@ -65,8 +65,8 @@ bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip
     const float top = 2.0f * float(clip.bottom() + 3) / float(vp.height()) - 1;
     int outside[6] = {0, 0, 0, 0, 0, 0};
     for (int n = 0; n < 8; ++n) {
-        const QVector4D p = centre + (n & 1 ? half[0] : -half[0]) +
-                            (n & 2 ? half[1] : -half[1]) + (n & 4 ? half[2] : -half[2]);
+        const QVector4D p = centre + (n & 1 ? half[0] : -half[0]) + (n & 2 ? half[1] : -half[1]) +
+                            (n & 4 ? half[2] : -half[2]);
         outside[0] += p.x() < left * p.w();
         outside[1] += p.x() > right * p.w();
         outside[2] += p.y() < bottom * p.w();
@@ -390,8 +390,8 @@ std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(Pane pane, const Sc
                 runs.push_back({int16_t(c), 0, n});
         return runs;
     }
-    QMatrix4x4 m = paneProjection(viewportPx.width(), viewportPx.height()) *
-                   paneModelView(pane, cam, zoom);
+    QMatrix4x4 m =
+        paneProjection(viewportPx.width(), viewportPx.height()) * paneModelView(pane, cam, zoom);
     m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
     for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
         const auto& entries = kept.chunk(c).entries;
@@ -425,9 +425,8 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     sync(g);
     QElapsedTimer clock;
     clock.start();
-    const std::vector<Run> runs =
-        visibleRuns(pane, g, cam, zoom, clip.isValid() ? clip : QRect(QPoint(), viewportPx),
-                    viewportPx);
+    const std::vector<Run> runs = visibleRuns(
+        pane, g, cam, zoom, clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
     GlCanvas canvas;
     applyPaneCamera(canvas, pane, cam, zoom);
     glScalef(0.1f, 0.1f, 0.1f);
