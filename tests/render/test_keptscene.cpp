@@ -180,8 +180,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("zoom");
         QTest::newRow("eye among the components") << CameraState{-30, -15, 0, -1.1} << 2;
         QTest::newRow("eye low, looking back") << CameraState{150, -25, 0.3, -0.9} << 3;
-        QTest::newRow("board across the left edge") << CameraState{-30, 0, 1.2, -1} << 8;
-        QTest::newRow("board across the right edge") << CameraState{-30, 0, -1.2, -1} << 8;
+        QTest::newRow("panned right, across an edge") << CameraState{-30, 0, 1.2, -1} << 8;
+        QTest::newRow("panned left, across an edge") << CameraState{-30, 0, -1.2, -1} << 8;
         QTest::newRow("close, from above") << CameraState{45, 50, -0.2, -1.2} << 4;
     }
     void leavesOutOnlyWhatIsOutOfSight() {
