@@ -189,6 +189,46 @@ private Q_SLOTS:
         QCOMPARE(kept.damageVersion(), damage);
     }
 
+    // A component's box, which damage and culling go by, holds every vertex it draws, in
+    // every kind and every turn of either rotation step.
+    void boxesHoldEveryVertex_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("firstTurn");
+        QTest::addColumn<int>("lastTurn");
+        QTest::newRow("45 degrees") << 45 << -3 << 4;
+        QTest::newRow("90 degrees") << 90 << -2 << 1;
+    }
+    void boxesHoldEveryVertex() {
+        QFETCH(int, step);
+        QFETCH(int, firstTurn);
+        QFETCH(int, lastTurn);
+        SceneSettings settings;
+        settings.rotationStep = step;
+        for (int32_t kind :
+             {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34})
+            for (int turn = firstTurn; turn <= lastTurn; ++turn) {
+                Board board;
+                board.PlaceComponent(70, 20, 70, 1, kind, turn);
+                SceneGeometry g;
+                g.update(board, settings);
+                const KeptComponents& kept = g.components();
+                int c = 0;
+                while (kept.chunk(c).entries.empty())
+                    ++c;
+                const GridBox box = KeptComponents::entryBox(kept.chunk(c).entries.front());
+                for (int s = 0; s < KeptComponents::streamCount(); ++s)
+                    for (const MeshVertex& v : kept.streamVertices(c, s)) {
+                        const float p[3] = {v.x, v.y, v.z};
+                        for (int a = 0; a < 3; ++a)
+                            QVERIFY2(p[a] >= box.min[a] && p[a] <= box.max[a],
+                                     qPrintable(QStringLiteral("kind %1, turn %2, axis %3")
+                                                    .arg(kind)
+                                                    .arg(turn)
+                                                    .arg(a)));
+                    }
+            }
+    }
+
     void damagedPanesEqualWholeOnes_data() {
         QTest::addColumn<int>("pane");
         QTest::addColumn<int>("seed");
