@@ -41,10 +41,11 @@ constexpr GLenum kSyncGpuCommandsComplete = 0x9117; // GL_SYNC_GPU_COMMANDS_COMP
 constexpr GLbitfield kSyncFlushCommandsBit = 0x1;   // GL_SYNC_FLUSH_COMMANDS_BIT
 constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
 
-// Room for what a chunk holds now and a quarter more, so that a few adds do not each
-// reallocate the buffer.
+// Room for what a chunk holds now and a little more, so that a few adds do not each
+// reallocate the buffer. Little: the room is written and kept like the vertices, and a
+// reallocation costs no more than rewriting one chunk.
 int32_t grown(int32_t needed) {
-    return needed + needed / 4 + 256;
+    return needed + needed / 16 + 256;
 }
 
 // Whether the grid-space box, through m, can reach a pixel of the rectangle (in a viewport of
