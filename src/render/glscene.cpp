@@ -14,6 +14,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <cstdio>
 
 #include <algorithm>
 #include <atomic>
@@ -78,6 +79,17 @@ bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip
     return std::none_of(std::begin(outside), std::end(outside), [](int k) { return k == 8; });
 }
 
+// Whether the current context has sync objects: GL 3.2 or later, or GL_ARB_sync.
+bool hasSyncObjects() {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 3 || (major == 3 && minor >= 2)))
+        return true;
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions && std::strstr(extensions, "GL_ARB_sync") != nullptr;
+}
+
 } // namespace
 
 GlSceneBuffers::GlSceneBuffers() : m_chunks(KeptComponents::kChunkCount) {}
@@ -98,11 +110,16 @@ void GlSceneBuffers::initialize(const Resolver& resolve) {
     m_bindBuffer = reinterpret_cast<BindFn>(resolve("glBindBuffer"));
     m_bufferData = reinterpret_cast<DataFn>(resolve("glBufferData"));
     m_bufferSubData = reinterpret_cast<SubDataFn>(resolve("glBufferSubData"));
-    m_fenceSync = reinterpret_cast<FenceSyncFn>(resolve("glFenceSync"));
-    m_clientWaitSync = reinterpret_cast<ClientWaitSyncFn>(resolve("glClientWaitSync"));
-    m_deleteSync = reinterpret_cast<DeleteSyncFn>(resolve("glDeleteSync"));
-    if (!m_fenceSync || !m_clientWaitSync || !m_deleteSync)
-        m_fenceSync = nullptr;
+    // A resolver may hand out an entry point the context cannot serve; sync objects are
+    // taken only from a context that has them.
+    m_fenceSync = nullptr;
+    if (hasSyncObjects()) {
+        m_fenceSync = reinterpret_cast<FenceSyncFn>(resolve("glFenceSync"));
+        m_clientWaitSync = reinterpret_cast<ClientWaitSyncFn>(resolve("glClientWaitSync"));
+        m_deleteSync = reinterpret_cast<DeleteSyncFn>(resolve("glDeleteSync"));
+        if (!m_clientWaitSync || !m_deleteSync)
+            m_fenceSync = nullptr;
+    }
     m_client = false;
     reset();
     if (!m_genBuffers || !m_deleteBuffers || !m_bindBuffer || !m_bufferData || !m_bufferSubData) {
