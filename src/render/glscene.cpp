@@ -41,6 +41,12 @@ constexpr int64_t kFlushVertices = 40000;
 constexpr GLenum kSyncGpuCommandsComplete = 0x9117; // GL_SYNC_GPU_COMMANDS_COMPLETE
 constexpr GLbitfield kSyncFlushCommandsBit = 0x1;   // GL_SYNC_FLUSH_COMMANDS_BIT
 constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
+constexpr GLenum kSamplesPassed = 0x8914; // GL_SAMPLES_PASSED
+constexpr GLenum kQueryResult = 0x8866;   // GL_QUERY_RESULT
+// How much larger than a chunk's box the box of its occlusion query is: 0.05 grid units,
+// about half a cell, far more than the depth buffer's rounding between the box and what it
+// holds wherever the camera stands.
+constexpr float kQueryMargin = 0.05f;
 
 // Room for what a chunk holds now and a little more, so that a few adds do not each
 // reallocate the buffer. Little: the room is written and kept like the vertices, and a
@@ -79,15 +85,33 @@ bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip
     return std::none_of(std::begin(outside), std::end(outside), [](int k) { return k == 8; });
 }
 
-// Whether the current context has sync objects: GL 3.2 or later, or GL_ARB_sync.
-bool hasSyncObjects() {
+// Whether the current context's GL is at least major.minor.
+bool glVersionAtLeast(int wantMajor, int wantMinor) {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     int major = 0, minor = 0;
-    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
-        (major > 3 || (major == 3 && minor >= 2)))
+    return version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+           (major > wantMajor || (major == wantMajor && minor >= wantMinor));
+}
+
+// Whether the current context has sync objects: GL 3.2 or later, or GL_ARB_sync.
+bool hasSyncObjects() {
+    if (glVersionAtLeast(3, 2))
         return true;
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     return extensions && std::strstr(extensions, "GL_ARB_sync") != nullptr;
+}
+
+// Whether the box, through mvp, lies wholly between the near and the far plane: only then
+// does an occlusion query on it see all of it.
+bool withinDepthRange(const QMatrix4x4& mvp, const GridBox& b) {
+    for (int n = 0; n < 8; ++n) {
+        const QVector4D p =
+            mvp.map(QVector4D(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
+                              n & 4 ? b.max[2] : b.min[2], 1));
+        if (p.w() <= 0 || p.z() <= -p.w() || p.z() >= p.w())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -119,6 +143,16 @@ void GlSceneBuffers::initialize(const Resolver& resolve) {
         m_deleteSync = reinterpret_cast<DeleteSyncFn>(resolve("glDeleteSync"));
         if (!m_clientWaitSync || !m_deleteSync)
             m_fenceSync = nullptr;
+    }
+    m_genQueries = nullptr;
+    if (glVersionAtLeast(1, 5)) {
+        m_genQueries = reinterpret_cast<GenQueriesFn>(resolve("glGenQueries"));
+        m_deleteQueries = reinterpret_cast<DeleteFn>(resolve("glDeleteQueries"));
+        m_beginQuery = reinterpret_cast<BeginQueryFn>(resolve("glBeginQuery"));
+        m_endQuery = reinterpret_cast<EndQueryFn>(resolve("glEndQuery"));
+        m_queryResult = reinterpret_cast<QueryResultFn>(resolve("glGetQueryObjectuiv"));
+        if (!m_deleteQueries || !m_beginQuery || !m_endQuery || !m_queryResult)
+            m_genQueries = nullptr;
     }
     m_client = false;
     reset();
@@ -356,22 +390,88 @@ void GlSceneBuffers::paceFlush(void*& fence) {
     glFlush();
 }
 
-void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs) {
+// The box around the components of the runs from `first` on that belong to its chunk.
+GridBox GlSceneBuffers::runsBox(const KeptComponents& kept, const std::vector<Run>& runs,
+                                std::size_t first) {
+    GridBox box{{1e30f, 1e30f, 1e30f}, {-1e30f, -1e30f, -1e30f}};
+    const int16_t c = runs[first].chunk;
+    const auto& entries = kept.chunk(c).entries;
+    for (std::size_t k = first; k < runs.size() && runs[k].chunk == c; ++k)
+        for (int32_t i = runs[k].from; i < runs[k].to; ++i) {
+            const GridBox b = KeptComponents::entryBox(entries[std::size_t(i)]);
+            for (int a = 0; a < 3; ++a) {
+                box.min[a] = std::min(box.min[a], b.min[a]);
+                box.max[a] = std::max(box.max[a], b.max[a]);
+            }
+        }
+    return box;
+}
+
+bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, unsigned query) {
+    GridBox b = box;
+    for (int a = 0; a < 3; ++a) {
+        b.min[a] -= kQueryMargin;
+        b.max[a] += kQueryMargin;
+    }
+    if (!withinDepthRange(mvp, b))
+        return true;
+    // Drawn with nothing written; a fragment level with what is there counts as passing.
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    glDepthFunc(GL_LEQUAL);
+    m_beginQuery(kSamplesPassed, query);
+    glBegin(GL_QUADS);
+    static const int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 2, 6, 4},
+                                     {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 3, 7, 6}};
+    for (const auto& face : kFaces)
+        for (int n : face)
+            glVertex3f(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
+                       n & 4 ? b.max[2] : b.min[2]);
+    glEnd();
+    m_endQuery(kSamplesPassed);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    unsigned samples = 1;
+    m_queryResult(query, kQueryResult, &samples);
+    return samples > 0;
+}
+
+void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
+                                    const QMatrix4x4* mvp) {
     const KeptComponents& kept = g.components();
+    // A chunk whose box no longer passes the depth test where it is drawn cannot put a
+    // triangle on the picture: all that could cover it is drawn before it, since the runs
+    // come nearest first. Its lines are drawn all the same, since a wide line reaches past
+    // the box on the screen.
+    unsigned query = 0;
+    if (mvp && m_genQueries)
+        m_genQueries(1, &query);
+    std::vector<char> hidden(KeptComponents::kChunkCount, 0);
     // Stream by stream over the runs: all triangles first, then the lines from the widest,
     // as one mesh of the whole board would be drawn.
     int64_t sinceFlush = 0;
     void* fence = nullptr;
     for (int s = 0; s < KeptComponents::streamCount(); ++s) {
         const StreamKey key = KeptComponents::streamKey(s);
-        const GLenum mode = key.type == MeshBatch::Type::Lines ? GL_LINES : GL_TRIANGLES;
-        if (key.type == MeshBatch::Type::Lines && key.lineWidth > 0)
+        const bool lines = key.type == MeshBatch::Type::Lines;
+        const GLenum mode = lines ? GL_LINES : GL_TRIANGLES;
+        if (lines && key.lineWidth > 0)
             glLineWidth(key.lineWidth);
-        int bound = -1;
-        for (const Run& r : runs) {
+        int bound = -1, tested = -1;
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            const Run& r = runs[k];
             const KeptComponents::Chunk& chunk = kept.chunk(r.chunk);
             const ChunkBuffers& cb = m_chunks[std::size_t(r.chunk)];
             if (cb.written != chunk.version)
+                continue;
+            if (!lines && query && tested != r.chunk) {
+                tested = r.chunk;
+                hidden[std::size_t(r.chunk)] = !boxMayShow(runsBox(kept, runs, k), *mvp, query);
+                renderStats().chunksHidden += hidden[std::size_t(r.chunk)];
+                bound = -1; // the query's box went through immediate mode
+            }
+            if (!lines && hidden[std::size_t(r.chunk)])
                 continue;
             const auto& entries = chunk.entries;
             const int32_t first = entries[std::size_t(r.from)].first[std::size_t(s)];
@@ -395,41 +495,55 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
     }
     if (fence)
         m_deleteSync(fence);
+    if (query)
+        m_deleteQueries(1, &query);
 }
 
-std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(Pane pane, const SceneGeometry& g,
-                                                             const CameraState& cam, int zoom,
+std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(const QMatrix4x4& mvp,
+                                                             const QVector3D& eye,
+                                                             const SceneGeometry& g,
                                                              const QRect& clip, QSize viewportPx) {
     const KeptComponents& kept = g.components();
-    std::vector<Run> runs;
-    if (!g_culling || viewportPx.isEmpty()) { // every component
-        for (int c = 0; c < KeptComponents::kChunkCount; ++c)
-            if (const auto n = int32_t(kept.chunk(c).entries.size()))
-                runs.push_back({int16_t(c), 0, n});
-        return runs;
-    }
-    QMatrix4x4 m =
-        paneProjection(viewportPx.width(), viewportPx.height()) * paneModelView(pane, cam, zoom);
-    m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
+    // The chunks nearest the eye first, so that what stands in front is drawn before what it
+    // hides; equally near ones in their own order. The same camera gives the same order
+    // whatever is drawn, so a partial frame draws as a whole one would.
+    std::array<int, KeptComponents::kChunkCount> order{};
+    std::array<float, KeptComponents::kChunkCount> distance{};
     for (int c = 0; c < KeptComponents::kChunkCount; ++c) {
+        order[std::size_t(c)] = c;
+        const GridBox b = KeptComponents::chunkBox(c);
+        const QVector3D centre((b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
+                               (b.min[2] + b.max[2]) / 2);
+        distance[std::size_t(c)] = (centre - eye).lengthSquared();
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return distance[std::size_t(a)] < distance[std::size_t(b)];
+    });
+    const bool cull = g_culling && !viewportPx.isEmpty();
+    std::vector<Run> runs;
+    for (int c : order) {
         const auto& entries = kept.chunk(c).entries;
         if (entries.empty())
             continue;
-        if (!mayReach(m, KeptComponents::chunkBox(c), viewportPx, clip)) {
+        const int n = int(entries.size());
+        if (!cull) {
+            runs.push_back({int16_t(c), 0, n});
+            continue;
+        }
+        if (!mayReach(mvp, KeptComponents::chunkBox(c), viewportPx, clip)) {
             ++renderStats().chunksSkipped;
             continue;
         }
         ++renderStats().chunksDrawn;
         // Within a chunk that may reach the rectangle, only its components that may: runs of
         // neighbours in the chunk's order, each one draw call per stream.
-        const int n = int(entries.size());
         for (int i = 0; i < n;) {
-            while (i < n && !mayReach(m, KeptComponents::entryBox(entries[std::size_t(i)]),
+            while (i < n && !mayReach(mvp, KeptComponents::entryBox(entries[std::size_t(i)]),
                                       viewportPx, clip))
                 ++i;
             const int from = i;
-            while (i < n &&
-                   mayReach(m, KeptComponents::entryBox(entries[std::size_t(i)]), viewportPx, clip))
+            while (i < n && mayReach(mvp, KeptComponents::entryBox(entries[std::size_t(i)]),
+                                     viewportPx, clip))
                 ++i;
             if (i > from)
                 runs.push_back({int16_t(c), from, i});
@@ -443,8 +557,16 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     sync(g);
     QElapsedTimer clock;
     clock.start();
-    const std::vector<Run> runs = visibleRuns(
-        pane, g, cam, zoom, clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
+    // Grid space, where the kept components are, to the pane's clip coordinates; and the eye
+    // in grid space.
+    QMatrix4x4 modelView = paneModelView(pane, cam, zoom);
+    modelView.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
+    const QMatrix4x4 mvp =
+        paneProjection(std::max(1, viewportPx.width()), std::max(1, viewportPx.height())) *
+        modelView;
+    const QVector3D eye = modelView.inverted().map(QVector3D(0, 0, 0));
+    const std::vector<Run> runs =
+        visibleRuns(mvp, eye, g, clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
     GlCanvas canvas;
     applyPaneCamera(canvas, pane, cam, zoom);
     glScalef(0.1f, 0.1f, 0.1f);
@@ -458,7 +580,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawComponents(g, runs);
+    drawComponents(g, runs, g_culling && !viewportPx.isEmpty() ? &mvp : nullptr);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);

@@ -2,7 +2,9 @@
 
 #include "render/scenegeometry.h"
 
+#include <QMatrix4x4>
 #include <QRect>
+#include <QVector3D>
 
 #include <array>
 #include <cstdint>
@@ -41,14 +43,16 @@ public:
     // the line width at 0.5 for the next frame's grids. The components whose geometry falls
     // wholly outside the clip rectangle (GL window coordinates, y up, in a viewport of
     // viewportPx; the whole viewport when null) are not drawn: they cannot reach a pixel of
-    // the scissor box or the pane. Syncs first.
+    // the scissor box or the pane. The chunks are drawn nearest first, and the triangles of
+    // one that an occlusion query finds hidden behind what was drawn before it are left out
+    // (not without a viewport size). Syncs first.
     void drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
                   const QRect& clip = {}, QSize viewportPx = {});
 
     bool usesBufferObjects() const { return m_genBuffers != nullptr && !m_client; }
 
-    // Off: every component is drawn, wherever it is; the reference that tests and benchmarks
-    // hold the culling against. On by default.
+    // Off: every component is drawn, wherever it is and whatever hides it, in the same order;
+    // the reference that tests and benchmarks hold the culling against. On by default.
     static void setCulling(bool on);
 
     // Makes the next n buffer uploads report GL_OUT_OF_MEMORY, for tests (0: none).
@@ -63,6 +67,10 @@ private:
     using FenceSyncFn = void* (*)(unsigned, unsigned);
     using ClientWaitSyncFn = unsigned (*)(void*, unsigned, uint64_t);
     using DeleteSyncFn = void (*)(void*);
+    using GenQueriesFn = void (*)(int, unsigned*);
+    using BeginQueryFn = void (*)(unsigned, unsigned);
+    using EndQueryFn = void (*)(unsigned);
+    using QueryResultFn = void (*)(unsigned, unsigned, unsigned*);
 
     struct Stream {
         unsigned buffer = 0;
@@ -86,9 +94,17 @@ private:
         int16_t chunk;
         int32_t from, to;
     };
-    std::vector<Run> visibleRuns(Pane pane, const SceneGeometry& g, const CameraState& cam,
-                                 int zoom, const QRect& clip, QSize viewportPx);
-    void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs);
+    // The runs of the components that may reach the clip rectangle, nearest chunks first.
+    std::vector<Run> visibleRuns(const QMatrix4x4& mvp, const QVector3D& eye,
+                                 const SceneGeometry& g, const QRect& clip, QSize viewportPx);
+    // mvp: grid space to clip coordinates, for the occlusion tests; null: none.
+    void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
+                        const QMatrix4x4* mvp);
+    // Whether anything of the box can still pass the depth test, asked of the rasteriser with
+    // an occlusion query on a box a little larger drawn invisibly.
+    bool boxMayShow(const GridBox& b, const QMatrix4x4& mvp, unsigned query);
+    static GridBox runsBox(const KeptComponents& kept, const std::vector<Run>& runs,
+                           std::size_t first);
     // Flushes what was drawn so far, after waiting for the flush before it to be rasterised;
     // fence carries that flush's fence from one call to the next.
     void paceFlush(void*& fence);
@@ -102,6 +118,11 @@ private:
     FenceSyncFn m_fenceSync = nullptr; // null without sync objects: glFinish paces the flushes
     ClientWaitSyncFn m_clientWaitSync = nullptr;
     DeleteSyncFn m_deleteSync = nullptr;
+    GenQueriesFn m_genQueries = nullptr; // null without occlusion queries: none asked
+    DeleteFn m_deleteQueries = nullptr;
+    BeginQueryFn m_beginQuery = nullptr;
+    EndQueryFn m_endQuery = nullptr;
+    QueryResultFn m_queryResult = nullptr;
     bool m_client = false;
     std::array<unsigned, SceneGeometry::kPartCount> m_buffers{};
     std::array<uint64_t, SceneGeometry::kPartCount> m_uploaded{};

@@ -6,6 +6,7 @@
 #include "io/projectfile.h"
 #include "render/glscene.h"
 #include "render/offscreen.h"
+#include "render/renderstats.h"
 #include "render/scenegeometry.h"
 
 #include <QDir>
@@ -172,33 +173,46 @@ private Q_SLOTS:
         step("load");
     }
 
-    // The kept scene leaves out the components that cannot reach the pane: cameras close
-    // enough that some lie behind the eye, beside the pane or across its edge, against the
-    // same frame with nothing left out.
+    // The kept scene leaves out the components that cannot reach the pane, and the triangles
+    // of chunks that what is drawn before them hides: cameras close enough that some
+    // components lie behind the eye, beside the pane or across its edge, and views down and
+    // along stacked layers, against the same frame with nothing left out.
     void leavesOutOnlyWhatIsOutOfSight_data() {
+        QTest::addColumn<int>("pane");
         QTest::addColumn<CameraState>("camera");
         QTest::addColumn<int>("zoom");
-        QTest::newRow("eye among the components") << CameraState{-30, -15, 0, -1.1} << 2;
-        QTest::newRow("eye low, looking back") << CameraState{150, -25, 0.3, -0.9} << 3;
-        QTest::newRow("panned right, across an edge") << CameraState{-30, 0, 1.2, -1} << 8;
-        QTest::newRow("panned left, across an edge") << CameraState{-30, 0, -1.2, -1} << 8;
-        QTest::newRow("close, from above") << CameraState{45, 50, -0.2, -1.2} << 4;
+        const int threeD = int(Pane::ThreeD);
+        QTest::newRow("eye among the components") << threeD << CameraState{-30, -15, 0, -1.1} << 2;
+        QTest::newRow("eye low, looking back") << threeD << CameraState{150, -25, 0.3, -0.9} << 3;
+        QTest::newRow("panned right, across an edge")
+            << threeD << CameraState{-30, 0, 1.2, -1} << 8;
+        QTest::newRow("panned left, across an edge")
+            << threeD << CameraState{-30, 0, -1.2, -1} << 8;
+        QTest::newRow("close, from above") << threeD << CameraState{45, 50, -0.2, -1.2} << 4;
+        QTest::newRow("whole board, 3D") << threeD << CameraState{} << 25;
+        QTest::newRow("layers from above") << int(Pane::Top) << CameraState{} << 25;
+        QTest::newRow("rows from the front") << int(Pane::Front) << CameraState{} << 25;
+        QTest::newRow("rows from the side") << int(Pane::Side) << CameraState{} << 25;
     }
     void leavesOutOnlyWhatIsOutOfSight() {
+        QFETCH(int, pane);
         QFETCH(CameraState, camera);
         QFETCH(int, zoom);
         Board board;
         const int32_t kinds[] = {1, 4, 7, 12, 15, 22, 24, 31, 34};
-        for (int i = 0; i < 144; ++i)
-            board.PlaceComponent(6 + 12 * (i % 12), 3 + 4 * (i % 3), 6 + 12 * (i / 12), 1,
-                                 kinds[i % 9], i % 8 - 3);
+        for (int i = 0; i < 576; ++i)
+            board.PlaceComponent(6 + 12 * (i % 12), 3 + 4 * (i % 3) + 30 * (i / 144),
+                                 6 + 12 * (i / 12 % 12), 1, kinds[i % 9], i % 8 - 3);
         const FrameInput in{board, SceneSettings{}, camera, zoom};
         const QSize size(400, 300);
-        const QImage culled = m_renderer->renderPane(Pane::ThreeD, size, in);
+        renderStats() = {};
+        const QImage culled = m_renderer->renderPane(Pane(pane), size, in);
+        const long long hidden = renderStats().chunksHidden;
         GlSceneBuffers::setCulling(false);
-        const QImage everything = m_renderer->renderPane(Pane::ThreeD, size, in);
+        const QImage everything = m_renderer->renderPane(Pane(pane), size, in);
         GlSceneBuffers::setCulling(true);
         const int differ = differingPixels(culled, everything);
+        qInfo("%lld chunks hidden", hidden);
         QVERIFY2(differ == 0, qPrintable(QString::number(differ)));
     }
 
