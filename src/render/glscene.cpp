@@ -440,10 +440,10 @@ bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, unsig
 void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
                                     const QMatrix4x4* mvp) {
     const KeptComponents& kept = g.components();
-    // A chunk whose box no longer passes the depth test where it is drawn cannot put a
-    // triangle on the picture: all that could cover it is drawn before it, since the runs
-    // come nearest first. Its lines are drawn all the same, since a wide line reaches past
-    // the box on the screen.
+    // A chunk whose box no longer passes the depth test anywhere cannot put a triangle on the
+    // picture: the depth there only comes nearer as the frame goes on. The runs come nearest
+    // first, so what hides a chunk is mostly drawn before it. Its lines are drawn all the
+    // same, since a wide line reaches past the box on the screen.
     unsigned query = 0;
     if (mvp && m_genQueries)
         m_genQueries(1, &query);
