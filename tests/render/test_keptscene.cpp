@@ -208,6 +208,7 @@ private Q_SLOTS:
         renderStats() = {};
         const QImage culled = m_renderer->renderPane(Pane(pane), size, in);
         const long long hidden = renderStats().chunksHidden;
+        QVERIFY(!culled.isNull());
         GlSceneBuffers::setCulling(false);
         const QImage everything = m_renderer->renderPane(Pane(pane), size, in);
         GlSceneBuffers::setCulling(true);
