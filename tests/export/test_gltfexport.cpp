@@ -318,16 +318,7 @@ void TestGltfExport::equalNamesAreEqualMaterials() {
     const tinygltf::Model m = readBack(path("materials.gltf"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
 
-    QSet<QString> names;
-    for (const tinygltf::Material& mat : m.materials) {
-        const QString name = QString::fromStdString(mat.name);
-        QVERIFY2(!names.contains(name), qPrintable(name));
-        names.insert(name);
-        const auto& c = mat.pbrMetallicRoughness.baseColorFactor;
-        const QColor shown =
-            QColor::fromRgbF(srgbFromLinear(c[0]), srgbFromLinear(c[1]), srgbFromLinear(c[2]));
-        QCOMPARE(name, shown.name().toUpper());
-    }
+    // Names unique and equal to their colours: the fuzz_gltfexport target's check.
     auto facesMaterials = [&m](int node) {
         QSet<int> out;
         for (const tinygltf::Primitive& p :

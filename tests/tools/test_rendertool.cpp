@@ -305,7 +305,6 @@ void TestRenderTool::notAProjectIsRefused_data() {
     QTest::addColumn<QString>("inErr"); // empty: nothing on stderr
     const QByteArray motor = "70\r\n8\r\n70\r\n1\r\n8\r\n0\r\n";
     QTest::newRow("empty file") << QByteArray() << "p.png" << false << 1 << "пуст";
-    QTest::newRow("empty file, model") << QByteArray() << "m.glb" << false << 1 << "пуст";
     QTest::newRow("blank lines only")
         << QByteArray("\r\n \r\n\t\r\n") << "p.png" << false << 1 << "пуст";
     QTest::newRow("text") << QByteArray("board\r\n1\r\n") << "m.gltf" << false << 1 << "«board»";
