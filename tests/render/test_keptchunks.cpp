@@ -1,5 +1,5 @@
-// The kept scene after edits: the components' boxes, the panes' pictures after damage-only
-// redraws against whole ones, and the faults it survives. (The chunks' ranges after every
+// The kept scene after edits: the panes' pictures after damage-only redraws against whole
+// ones, and the faults it survives. (The chunks' ranges after every
 // kind of edit are the fuzz_keptscene target's to check.)
 #include "board/board.h"
 #include "render/glscene.h"
@@ -91,46 +91,6 @@ private Q_SLOTS:
         resetRenderFaultReports();
         m_faults.clear();
         setRenderFaultHandler([this](RenderFault f, const QString&) { m_faults << int(f); });
-    }
-
-    // A component's box, which damage and culling go by, holds every vertex it draws, in
-    // every kind and every turn of either rotation step.
-    void boxesHoldEveryVertex_data() {
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("firstTurn");
-        QTest::addColumn<int>("lastTurn");
-        QTest::newRow("45 degrees") << 45 << -3 << 4;
-        QTest::newRow("90 degrees") << 90 << -2 << 1;
-    }
-    void boxesHoldEveryVertex() {
-        QFETCH(int, step);
-        QFETCH(int, firstTurn);
-        QFETCH(int, lastTurn);
-        SceneSettings settings;
-        settings.rotationStep = step;
-        for (int32_t kind :
-             {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 21, 22, 23, 24, 31, 32, 33, 34})
-            for (int turn = firstTurn; turn <= lastTurn; ++turn) {
-                Board board;
-                board.PlaceComponent(70, 20, 70, 1, kind, turn);
-                SceneGeometry g;
-                g.update(board, settings);
-                const KeptComponents& kept = g.components();
-                int c = 0;
-                while (kept.chunk(c).entries.empty())
-                    ++c;
-                const GridBox box = KeptComponents::entryBox(kept.chunk(c).entries.front());
-                for (int s = 0; s < KeptComponents::streamCount(); ++s)
-                    for (const MeshVertex& v : kept.streamVertices(c, s)) {
-                        const float p[3] = {v.x, v.y, v.z};
-                        for (int a = 0; a < 3; ++a)
-                            QVERIFY2(p[a] >= box.min[a] && p[a] <= box.max[a],
-                                     qPrintable(QStringLiteral("kind %1, turn %2, axis %3")
-                                                    .arg(kind)
-                                                    .arg(turn)
-                                                    .arg(a)));
-                    }
-            }
     }
 
     void damagedPanesEqualWholeOnes_data() {
