@@ -1,6 +1,6 @@
 // The kept scene after edits: the panes' pictures after damage-only redraws against whole
-// ones, and the faults it survives. (The chunks' ranges after every
-// kind of edit are the fuzz_keptscene target's to check.)
+// ones, and the faults it survives. The chunks' ranges after every kind of edit are the
+// fuzz_keptscene target's to check.
 #include "board/board.h"
 #include "render/glscene.h"
 #include "render/keptcomponents.h"
