@@ -58,13 +58,21 @@ int32_t grown(int32_t needed) {
 // Whether the grid-space box, through m, can reach a pixel of the rectangle (in a viewport of
 // vp pixels). It cannot when all its corners lie outside one side of the view volume cut down
 // to the rectangle: tested in clip coordinates, which holds for corners behind the eye too.
-bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip) {
-    // The corners as the box's centre plus or minus its half extents along each axis.
+// The box's corners through m: its centre plus or minus its half extents along each axis.
+std::array<QVector4D, 8> corners(const QMatrix4x4& m, const GridBox& b) {
     const QVector4D centre = m.map(QVector4D((b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
                                              (b.min[2] + b.max[2]) / 2, 1));
     QVector4D half[3];
     for (int a = 0; a < 3; ++a)
         half[a] = m.column(a) * ((b.max[a] - b.min[a]) / 2);
+    std::array<QVector4D, 8> out;
+    for (int n = 0; n < 8; ++n)
+        out[std::size_t(n)] = centre + (n & 1 ? half[0] : -half[0]) + (n & 2 ? half[1] : -half[1]) +
+                              (n & 4 ? half[2] : -half[2]);
+    return out;
+}
+
+bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip) {
     // The rectangle in normalised device coordinates, with two pixels of slack for wide lines
     // and rasterisation at the edges.
     const float left = 2.0f * float(clip.left() - 2) / float(vp.width()) - 1;
@@ -72,9 +80,7 @@ bool mayReach(const QMatrix4x4& m, const GridBox& b, QSize vp, const QRect& clip
     const float bottom = 2.0f * float(clip.top() - 2) / float(vp.height()) - 1;
     const float top = 2.0f * float(clip.bottom() + 3) / float(vp.height()) - 1;
     int outside[6] = {0, 0, 0, 0, 0, 0};
-    for (int n = 0; n < 8; ++n) {
-        const QVector4D p = centre + (n & 1 ? half[0] : -half[0]) + (n & 2 ? half[1] : -half[1]) +
-                            (n & 4 ? half[2] : -half[2]);
+    for (const QVector4D& p : corners(m, b)) {
         outside[0] += p.x() < left * p.w();
         outside[1] += p.x() > right * p.w();
         outside[2] += p.y() < bottom * p.w();
@@ -104,14 +110,10 @@ bool hasSyncObjects() {
 // Whether the box, through mvp, lies wholly between the near and the far plane: only then
 // does an occlusion query on it see all of it.
 bool withinDepthRange(const QMatrix4x4& mvp, const GridBox& b) {
-    for (int n = 0; n < 8; ++n) {
-        const QVector4D p =
-            mvp.map(QVector4D(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
-                              n & 4 ? b.max[2] : b.min[2], 1));
-        if (p.w() <= 0 || p.z() <= -p.w() || p.z() >= p.w())
-            return false;
-    }
-    return true;
+    const auto all = corners(mvp, b);
+    return std::all_of(all.begin(), all.end(), [](const QVector4D& p) {
+        return p.w() > 0 && p.z() > -p.w() && p.z() < p.w();
+    });
 }
 
 } // namespace
@@ -501,7 +503,7 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
 
 std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(const QMatrix4x4& mvp,
                                                              const QVector3D& eye,
-                                                             const SceneGeometry& g,
+                                                             const SceneGeometry& g, bool cull,
                                                              const QRect& clip, QSize viewportPx) {
     const KeptComponents& kept = g.components();
     // The chunks nearest the eye first, so that what stands in front is drawn before what it
@@ -519,7 +521,6 @@ std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(const QMatrix4x4& m
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return distance[std::size_t(a)] < distance[std::size_t(b)];
     });
-    const bool cull = g_culling && !viewportPx.isEmpty();
     std::vector<Run> runs;
     for (int c : order) {
         const auto& entries = kept.chunk(c).entries;
@@ -565,8 +566,9 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         paneProjection(std::max(1, viewportPx.width()), std::max(1, viewportPx.height())) *
         modelView;
     const QVector3D eye = modelView.inverted().map(QVector3D(0, 0, 0));
-    const std::vector<Run> runs =
-        visibleRuns(mvp, eye, g, clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
+    const bool cull = g_culling && !viewportPx.isEmpty();
+    const std::vector<Run> runs = visibleRuns(
+        mvp, eye, g, cull, clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
     GlCanvas canvas;
     applyPaneCamera(canvas, pane, cam, zoom);
     glScalef(0.1f, 0.1f, 0.1f);
@@ -580,7 +582,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawComponents(g, runs, g_culling && !viewportPx.isEmpty() ? &mvp : nullptr);
+    drawComponents(g, runs, cull ? &mvp : nullptr);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);

@@ -94,9 +94,11 @@ private:
         int16_t chunk;
         int32_t from, to;
     };
-    // The runs of the components that may reach the clip rectangle, nearest chunks first.
+    // The runs of the components that may reach the clip rectangle (all of them without
+    // cull), nearest chunks first.
     std::vector<Run> visibleRuns(const QMatrix4x4& mvp, const QVector3D& eye,
-                                 const SceneGeometry& g, const QRect& clip, QSize viewportPx);
+                                 const SceneGeometry& g, bool cull, const QRect& clip,
+                                 QSize viewportPx);
     // mvp: grid space to clip coordinates, for the occlusion tests; null: none.
     void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
                         const QMatrix4x4* mvp);
