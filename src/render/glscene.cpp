@@ -47,6 +47,9 @@ constexpr GLenum kQueryResult = 0x8866;   // GL_QUERY_RESULT
 // about half a cell, far more than the depth buffer's rounding between the box and what it
 // holds wherever the camera stands.
 constexpr float kQueryMargin = 0.05f;
+// How far in pixels the widest line of a component may put a fragment beyond the line itself:
+// half its width, and the rasteriser's rounding.
+constexpr float kLineReachPx = 3.0f;
 
 // Room for what a chunk holds now and a little more, so that a few adds do not each
 // reallocate the buffer. Little: the room is written and kept like the vertices, and a
@@ -168,14 +171,13 @@ void GlSceneBuffers::initialize(const Resolver& resolve) {
 
 void GlSceneBuffers::reset() {
     m_uploaded.fill(0);
-    for (ChunkBuffers& c : m_chunks) {
-        c.written = 0;
+    for (ChunkBuffers& c : m_chunks)
         for (Stream& s : c.streams) {
             s.capacity = 0;
+            s.written = 0;
             std::vector<MeshVertex>().swap(s.client);
         }
-    }
-    m_geometry = m_components = 0;
+    m_geometry = 0;
 }
 
 void GlSceneBuffers::release() {
@@ -299,53 +301,59 @@ bool GlSceneBuffers::writeStream(const KeptComponents& kept, int c, int s, uint6
     return ok;
 }
 
-bool GlSceneBuffers::syncChunk(const KeptComponents& kept, int c) {
-    ChunkBuffers& cb = m_chunks[std::size_t(c)];
-    const uint64_t since = cb.written;
-    cb.written = 0; // until every stream holds the chunk as it is now
-    bool ok = true;
-    for (int s = 0; s < KeptComponents::streamCount(); ++s)
-        ok = writeStream(kept, c, s, since) && ok;
-    cb.written = kept.chunk(c).version;
-    return ok;
-}
-
 bool GlSceneBuffers::sync(const SceneGeometry& g) {
     if (g.id() != m_geometry) {
         reset();
         m_geometry = g.id();
     }
-    const KeptComponents& kept = g.components();
     bool partsDone = true;
     for (int n = 0; n < SceneGeometry::kPartCount && !m_client; ++n) {
         const auto part = static_cast<SceneGeometry::Part>(n);
         partsDone = partsDone && (part == SceneGeometry::Part::Components ||
                                   m_uploaded[std::size_t(n)] == g.version(part));
     }
-    if (partsDone && m_components == kept.version())
+    if (partsDone)
         return true;
     QElapsedTimer clock;
     clock.start();
-    if (!m_client)
-        uploadFailed(); // errors of others are not ours to report
-    bool ok = true;
+    uploadFailed(); // errors of others are not ours to report
+    bool ok = syncParts(g);
+    if (uploadFailed() || !ok) {
+        toClientMemory();
+        m_geometry = g.id();
+        ok = true; // the parts are drawn from the geometry's own arrays
+    }
+    renderStats().uploadSeconds += double(clock.nsecsElapsed()) / 1e9;
+    return ok;
+}
+
+bool GlSceneBuffers::ensureWritten(const SceneGeometry& g, int c, int s) {
+    const KeptComponents& kept = g.components();
+    const uint64_t version = kept.chunk(c).version;
+    Stream& st = m_chunks[std::size_t(c)].streams[std::size_t(s)];
+    if (st.written == version)
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    bool ok = false;
     try {
-        ok = syncParts(g);
-        if (m_components != kept.version()) {
-            for (int c = 0; c < KeptComponents::kChunkCount; ++c)
-                if (m_chunks[std::size_t(c)].written != kept.chunk(c).version)
-                    ok = syncChunk(kept, c) && ok;
-            m_components = kept.version();
-        }
+        if (!m_client)
+            uploadFailed(); // errors of others are not ours to report
+        const uint64_t since = st.written;
+        st.written = 0; // until the stream holds the chunk as it is now
+        ok = writeStream(kept, c, s, since);
         if (!m_client && (uploadFailed() || !ok)) {
+            // From here on everything comes from client memory, this stream first; the parts
+            // are drawn from the geometry's own arrays.
             toClientMemory();
             m_geometry = g.id();
-            ok = sync(g);
+            ok = writeStream(kept, c, s, 0);
         }
+        if (ok)
+            st.written = version;
     } catch (const std::bad_alloc&) {
-        // Out of memory for the arrays themselves: the chunk that failed holds nothing
-        // drawable (written stays 0), and the pane keeps its last picture.
-        m_components = 0;
+        // Out of memory for the array itself: the stream holds nothing drawable and is
+        // written again when next drawn.
         reportRenderFault(RenderFault::OutOfMemory);
         ok = false;
     }
@@ -409,11 +417,23 @@ GridBox GlSceneBuffers::runsBox(const KeptComponents& kept, const std::vector<Ru
     return box;
 }
 
-bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, unsigned query) {
+bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, QSize viewportPx,
+                                unsigned query) {
+    // A wide line reaches past the picture of its box, by kLineReachPx at most. Grown by m,
+    // the box holds a ball of radius m around every point p of what it held, and a ray that
+    // passes within m of p enters the ball no deeper than p lies: so wherever such a line puts
+    // a fragment, the grown box has a surface no deeper than the fragment. At clip w, m covers
+    // m * W * |row 0| / (2 w) pixels across and likewise up; w is largest at a corner.
+    float wMax = 0;
+    for (const QVector4D& p : corners(mvp, box))
+        wMax = std::max(wMax, p.w());
+    const float across = float(viewportPx.width()) * mvp.row(0).toVector3D().length();
+    const float up = float(viewportPx.height()) * mvp.row(1).toVector3D().length();
+    const float perPixel = 2 * wMax / std::max(1e-6f, std::min(across, up));
     GridBox b = box;
     for (int a = 0; a < 3; ++a) {
-        b.min[a] -= kQueryMargin;
-        b.max[a] += kQueryMargin;
+        b.min[a] -= kQueryMargin + kLineReachPx * perPixel;
+        b.max[a] += kQueryMargin + kLineReachPx * perPixel;
     }
     if (!withinDepthRange(mvp, b))
         return true;
@@ -440,12 +460,12 @@ bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, unsig
 }
 
 void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
-                                    const QMatrix4x4* mvp) {
+                                    const QMatrix4x4* mvp, QSize viewportPx) {
     const KeptComponents& kept = g.components();
-    // A chunk whose box no longer passes the depth test anywhere cannot put a triangle on the
-    // picture: the depth there only comes nearer as the frame goes on. The runs come nearest
-    // first, so what hides a chunk is mostly drawn before it. Its lines are drawn all the
-    // same, since a wide line reaches past the box on the screen.
+    // A chunk whose box no longer passes the depth test anywhere cannot put a triangle or a
+    // line on the picture: the depth there only comes nearer as the frame goes on. The runs
+    // come nearest first, so what hides a chunk is mostly drawn before it. Its triangles and
+    // lines are left out, and its streams need not even be written.
     unsigned query = 0;
     if (mvp && m_genQueries)
         m_genQueries(1, &query);
@@ -464,16 +484,14 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
         for (std::size_t k = 0; k < runs.size(); ++k) {
             const Run& r = runs[k];
             const KeptComponents::Chunk& chunk = kept.chunk(r.chunk);
-            const ChunkBuffers& cb = m_chunks[std::size_t(r.chunk)];
-            if (cb.written != chunk.version)
-                continue;
             if (!lines && query && tested != r.chunk) {
                 tested = r.chunk;
-                hidden[std::size_t(r.chunk)] = !boxMayShow(runsBox(kept, runs, k), *mvp, query);
+                hidden[std::size_t(r.chunk)] =
+                    !boxMayShow(runsBox(kept, runs, k), *mvp, viewportPx, query);
                 renderStats().chunksHidden += hidden[std::size_t(r.chunk)];
                 bound = -1; // the query's box went through immediate mode
             }
-            if (!lines && hidden[std::size_t(r.chunk)])
+            if (hidden[std::size_t(r.chunk)])
                 continue;
             const auto& entries = chunk.entries;
             const int32_t first = entries[std::size_t(r.from)].first[std::size_t(s)];
@@ -482,8 +500,13 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
                                     : chunk.count[std::size_t(s)];
             if (end <= first)
                 continue;
+            const Stream& st = m_chunks[std::size_t(r.chunk)].streams[std::size_t(s)];
+            if (st.written != chunk.version) {
+                if (!ensureWritten(g, r.chunk, s))
+                    continue;
+                bound = -1; // writing bound the stream's buffer
+            }
             if (bound != r.chunk) {
-                const Stream& st = cb.streams[std::size_t(s)];
                 bind(st.buffer, st.client.data());
                 bound = r.chunk;
             }
@@ -558,6 +581,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
     sync(g);
     QElapsedTimer clock;
     clock.start();
+    const double uploadBefore = renderStats().uploadSeconds;
     // Grid space, where the kept components are, to the pane's clip coordinates; and the eye
     // in grid space.
     QMatrix4x4 modelView = paneModelView(pane, cam, zoom);
@@ -582,7 +606,7 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawComponents(g, runs, cull ? &mvp : nullptr);
+    drawComponents(g, runs, cull ? &mvp : nullptr, viewportPx);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);
@@ -597,7 +621,9 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         m_bindBuffer(kArrayBuffer, 0);
     if (renderStats().finishDraws)
         glFinish();
-    renderStats().drawSeconds += double(clock.nsecsElapsed()) / 1e9;
+    // The streams written on the way count as writing, not drawing.
+    renderStats().drawSeconds +=
+        double(clock.nsecsElapsed()) / 1e9 - (renderStats().uploadSeconds - uploadBefore);
 }
 
 } // namespace kelmira

@@ -34,8 +34,11 @@ public:
     // last context of the group goes.
     void release();
 
-    // Writes what changed in g since the last call into the buffers. False when nothing can be
-    // drawn from them (out of memory even for client arrays): leave the pane as it was.
+    // Writes what changed in the fixed scene of g since the last call into the buffers. False
+    // when nothing can be drawn from them (out of memory even for client arrays): leave the
+    // pane as it was. A chunk's stream is written when a pane first draws it after it changed,
+    // so a chunk no pane shows, or whose triangles every pane finds hidden, costs no writing
+    // and no buffer memory until one does.
     bool sync(const SceneGeometry& g);
 
     // Everything of one pane after beginPane: its camera, the scale of 0.1, the grids it shows
@@ -76,16 +79,18 @@ private:
         unsigned buffer = 0;
         int32_t capacity = 0;           // vertices the buffer (or the client array) holds
         std::vector<MeshVertex> client; // client memory only
+        uint64_t written = 0;           // the chunk's version the stream holds
     };
     struct ChunkBuffers {
         std::array<Stream, KeptComponents::kMaxStreams> streams;
-        uint64_t written = 0; // the chunk's version its buffers hold
     };
 
     void reset();
     bool syncParts(const SceneGeometry& g);
-    bool syncChunk(const KeptComponents& kept, int c);
     bool writeStream(const KeptComponents& kept, int c, int s, uint64_t since);
+    // Brings stream s of chunk c up to date right before it is drawn; false when it cannot be
+    // drawn (out of memory). Upload failures move everything to client memory.
+    bool ensureWritten(const SceneGeometry& g, int c, int s);
     bool uploadFailed();
     void toClientMemory();
     void drawPart(const SceneGeometry& g, SceneGeometry::Part part);
@@ -99,12 +104,14 @@ private:
     std::vector<Run> visibleRuns(const QMatrix4x4& mvp, const QVector3D& eye,
                                  const SceneGeometry& g, bool cull, const QRect& clip,
                                  QSize viewportPx);
-    // mvp: grid space to clip coordinates, for the occlusion tests; null: none.
-    void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
-                        const QMatrix4x4* mvp);
-    // Whether anything of the box can still pass the depth test, asked of the rasteriser with
-    // an occlusion query on a box a little larger drawn invisibly.
-    bool boxMayShow(const GridBox& b, const QMatrix4x4& mvp, unsigned query);
+    // mvp: grid space to clip coordinates, for the occlusion tests (in a viewport of
+    // viewportPx); null: none.
+    void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs, const QMatrix4x4* mvp,
+                        QSize viewportPx);
+    // Whether anything the box holds, triangles or wide lines, can still pass the depth test,
+    // asked of the rasteriser with an occlusion query on a box a little larger drawn
+    // invisibly.
+    bool boxMayShow(const GridBox& b, const QMatrix4x4& mvp, QSize viewportPx, unsigned query);
     static GridBox runsBox(const KeptComponents& kept, const std::vector<Run>& runs,
                            std::size_t first);
     // Flushes what was drawn so far, after waiting for the flush before it to be rasterised;
@@ -129,8 +136,7 @@ private:
     std::array<unsigned, SceneGeometry::kPartCount> m_buffers{};
     std::array<uint64_t, SceneGeometry::kPartCount> m_uploaded{};
     std::vector<ChunkBuffers> m_chunks;
-    uint64_t m_geometry = 0;   // SceneGeometry::id of what the buffers hold
-    uint64_t m_components = 0; // its components' version they hold
+    uint64_t m_geometry = 0; // SceneGeometry::id of what the buffers hold
     std::vector<MeshVertex> m_scratch;
 };
 
