@@ -13,6 +13,7 @@
 #endif
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -41,15 +42,13 @@ constexpr int64_t kFlushVertices = 40000;
 constexpr GLenum kSyncGpuCommandsComplete = 0x9117; // GL_SYNC_GPU_COMMANDS_COMPLETE
 constexpr GLbitfield kSyncFlushCommandsBit = 0x1;   // GL_SYNC_FLUSH_COMMANDS_BIT
 constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
-constexpr GLenum kSamplesPassed = 0x8914; // GL_SAMPLES_PASSED
-constexpr GLenum kQueryResult = 0x8866;   // GL_QUERY_RESULT
-// How much larger than a chunk's box the box of its occlusion query is: 0.05 grid units,
-// about half a cell, far more than the depth buffer's rounding between the box and what it
-// holds wherever the camera stands.
-constexpr float kQueryMargin = 0.05f;
-// How far in pixels the widest line of a component may put a fragment beyond the line itself:
-// half its width, and the rasteriser's rounding.
-constexpr float kLineReachPx = 3.0f;
+// How much nearer than a box's nearest corner a depth read back must be for the box to count
+// as hidden: far more than the depth buffer's rounding, and than the rasteriser's error in
+// the depth of a triangle seen almost edge on.
+constexpr float kDepthSlack = 5e-4f;
+// Triangle vertices drawn before the depth is first read back; it is read again each time
+// twice as many have been drawn.
+constexpr int64_t kFirstLook = 20000;
 
 // Room for what a chunk holds now and a little more, so that a few adds do not each
 // reallocate the buffer. Little: the room is written and kept like the vertices, and a
@@ -110,14 +109,94 @@ bool hasSyncObjects() {
     return extensions && std::strstr(extensions, "GL_ARB_sync") != nullptr;
 }
 
-// Whether the box, through mvp, lies wholly between the near and the far plane: only then
-// does an occlusion query on it see all of it.
-bool withinDepthRange(const QMatrix4x4& mvp, const GridBox& b) {
-    const auto all = corners(mvp, b);
-    return std::all_of(all.begin(), all.end(), [](const QVector4D& p) {
-        return p.w() > 0 && p.z() > -p.w() && p.z() < p.w();
-    });
-}
+// The depth drawn so far within a rectangle of the viewport, coarsely: for every tile of
+// kTilePx pixels square the deepest value in it. Whatever lies deeper than all the tiles it
+// could reach cannot pass the depth test there.
+class DepthTiles {
+public:
+    bool valid() const { return m_valid; }
+
+    // Reads the depth within rect (GL window coordinates) of the framebuffer bound for
+    // reading; after a failure, valid() stays false.
+    void read(const QRect& rect) {
+        m_valid = false;
+        if (m_failed || rect.isEmpty())
+            return;
+        GLint packBuffer = 0, alignment = 4, rowLength = 0;
+        glGetIntegerv(kPixelPackBufferBinding, &packBuffer);
+        if (packBuffer != 0) { // the pixels would go to a buffer object, not to us
+            m_failed = true;
+            return;
+        }
+        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+        glGetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        m_pixels.resize(std::size_t(rect.width()) * std::size_t(rect.height()));
+        glReadPixels(rect.x(), rect.y(), rect.width(), rect.height(), GL_DEPTH_COMPONENT, GL_FLOAT,
+                     m_pixels.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+        glPixelStorei(GL_PACK_ROW_LENGTH, rowLength);
+        if (glGetError() != GL_NO_ERROR) {
+            m_failed = true;
+            return;
+        }
+        m_rect = rect;
+        m_cols = (rect.width() + kTilePx - 1) / kTilePx;
+        m_rows = (rect.height() + kTilePx - 1) / kTilePx;
+        m_deepest.assign(std::size_t(m_cols) * std::size_t(m_rows), 0.0f);
+        for (int y = 0; y < rect.height(); ++y) {
+            const float* row = m_pixels.data() + std::size_t(y) * std::size_t(rect.width());
+            float* tiles = m_deepest.data() + std::size_t(y / kTilePx) * std::size_t(m_cols);
+            for (int x = 0; x < rect.width(); ++x)
+                tiles[x / kTilePx] = std::max(tiles[x / kTilePx], row[x]);
+        }
+        m_valid = true;
+    }
+
+    // Whether the triangles the grid-space box holds, through mvp in a viewport of vp pixels,
+    // lie deeper than the depth read wherever in the rectangle they could put a fragment. A
+    // box reaching in front of the near plane is never hidden.
+    bool hides(const QMatrix4x4& mvp, const GridBox& box, QSize vp) const {
+        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f, nearest = 1e30f;
+        for (const QVector4D& p : corners(mvp, box)) {
+            if (p.w() <= 1e-6f || p.z() < -p.w())
+                return false;
+            const float x = (p.x() / p.w() + 1) / 2 * float(vp.width());
+            const float y = (p.y() / p.w() + 1) / 2 * float(vp.height());
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+            nearest = std::min(nearest, (p.z() / p.w() + 1) / 2);
+        }
+        // The pixels whose centres it could cover, a pixel more for rounding.
+        const int left = std::max(m_rect.left(), int(std::floor(x0)) - 1);
+        const int right = std::min(m_rect.right(), int(std::ceil(x1)) + 1);
+        const int bottom = std::max(m_rect.top(), int(std::floor(y0)) - 1);
+        const int top = std::min(m_rect.bottom(), int(std::ceil(y1)) + 1);
+        // Nothing of it lands in the rectangle, the only part of the picture being drawn.
+        if (left > right || bottom > top)
+            return true;
+        const float limit = nearest - kDepthSlack;
+        for (int ty = (bottom - m_rect.top()) / kTilePx; ty <= (top - m_rect.top()) / kTilePx; ++ty)
+            for (int tx = (left - m_rect.left()) / kTilePx; tx <= (right - m_rect.left()) / kTilePx;
+                 ++tx)
+                if (m_deepest[std::size_t(ty) * std::size_t(m_cols) + std::size_t(tx)] >= limit)
+                    return false;
+        return true;
+    }
+
+private:
+    static constexpr int kTilePx = 8;
+    static constexpr GLenum kPixelPackBufferBinding = 0x88ED; // GL_PIXEL_PACK_BUFFER_BINDING
+    bool m_valid = false;
+    bool m_failed = false;
+    QRect m_rect;
+    int m_cols = 0, m_rows = 0;
+    std::vector<float> m_pixels;
+    std::vector<float> m_deepest;
+};
 
 } // namespace
 
@@ -148,16 +227,6 @@ void GlSceneBuffers::initialize(const Resolver& resolve) {
         m_deleteSync = reinterpret_cast<DeleteSyncFn>(resolve("glDeleteSync"));
         if (!m_clientWaitSync || !m_deleteSync)
             m_fenceSync = nullptr;
-    }
-    m_genQueries = nullptr;
-    if (glVersionAtLeast(1, 5)) {
-        m_genQueries = reinterpret_cast<GenQueriesFn>(resolve("glGenQueries"));
-        m_deleteQueries = reinterpret_cast<DeleteFn>(resolve("glDeleteQueries"));
-        m_beginQuery = reinterpret_cast<BeginQueryFn>(resolve("glBeginQuery"));
-        m_endQuery = reinterpret_cast<EndQueryFn>(resolve("glEndQuery"));
-        m_queryResult = reinterpret_cast<QueryResultFn>(resolve("glGetQueryObjectuiv"));
-        if (!m_deleteQueries || !m_beginQuery || !m_endQuery || !m_queryResult)
-            m_genQueries = nullptr;
     }
     m_client = false;
     reset();
@@ -417,59 +486,23 @@ GridBox GlSceneBuffers::runsBox(const KeptComponents& kept, const std::vector<Ru
     return box;
 }
 
-bool GlSceneBuffers::boxMayShow(const GridBox& box, const QMatrix4x4& mvp, QSize viewportPx,
-                                unsigned query) {
-    // A wide line reaches past the picture of its box, by kLineReachPx at most. Grown by m,
-    // the box holds a ball of radius m around every point p of what it held, and a ray that
-    // passes within m of p enters the ball no deeper than p lies: so wherever such a line puts
-    // a fragment, the grown box has a surface no deeper than the fragment. At clip w, m covers
-    // m * W * |row 0| / (2 w) pixels across and likewise up; w is largest at a corner.
-    float wMax = 0;
-    for (const QVector4D& p : corners(mvp, box))
-        wMax = std::max(wMax, p.w());
-    const float across = float(viewportPx.width()) * mvp.row(0).toVector3D().length();
-    const float up = float(viewportPx.height()) * mvp.row(1).toVector3D().length();
-    const float perPixel = 2 * wMax / std::max(1e-6f, std::min(across, up));
-    GridBox b = box;
-    for (int a = 0; a < 3; ++a) {
-        b.min[a] -= kQueryMargin + kLineReachPx * perPixel;
-        b.max[a] += kQueryMargin + kLineReachPx * perPixel;
-    }
-    if (!withinDepthRange(mvp, b))
-        return true;
-    // Drawn with nothing written; a fragment level with what is there counts as passing.
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
-    glDepthFunc(GL_LEQUAL);
-    m_beginQuery(kSamplesPassed, query);
-    glBegin(GL_QUADS);
-    static const int kFaces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 2, 6, 4},
-                                     {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 3, 7, 6}};
-    for (const auto& face : kFaces)
-        for (int n : face)
-            glVertex3f(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
-                       n & 4 ? b.max[2] : b.min[2]);
-    glEnd();
-    m_endQuery(kSamplesPassed);
-    glDepthFunc(GL_LESS);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    unsigned samples = 1;
-    m_queryResult(query, kQueryResult, &samples);
-    return samples > 0;
-}
-
 void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Run>& runs,
-                                    const QMatrix4x4* mvp, QSize viewportPx) {
+                                    const QMatrix4x4* mvp, const QRect& clip, QSize viewportPx) {
     const KeptComponents& kept = g.components();
-    // A chunk whose box no longer passes the depth test anywhere cannot put a triangle or a
-    // line on the picture: the depth there only comes nearer as the frame goes on. The runs
-    // come nearest first, so what hides a chunk is mostly drawn before it. Its triangles and
-    // lines are left out, and its streams need not even be written.
-    unsigned query = 0;
-    if (mvp && m_genQueries)
-        m_genQueries(1, &query);
-    std::vector<char> hidden(KeptComponents::kChunkCount, 0);
+    // A component whose box lies wholly deeper than what is drawn already wherever it could
+    // reach cannot put a triangle on the picture: the depth there only comes nearer as the
+    // frame goes on. So now and then, each time twice as much has been drawn, the depth drawn
+    // so far is read back, and the triangles of the components drawn after that which it
+    // hides are left out. The runs come nearest chunks first, so what hides a component is
+    // mostly drawn before it. Lines are drawn all the same: the rasteriser may give a line's
+    // fragments beyond its ends depths beyond theirs, nearer than the box. A chunk whose
+    // components all hide has its triangles not even written.
+    std::vector<int32_t> at(runs.size() + 1, 0); // where each run's entries start in `hidden`
+    for (std::size_t k = 0; k < runs.size(); ++k)
+        at[k + 1] = at[k] + runs[k].to - runs[k].from;
+    std::vector<char> hidden(std::size_t(at.back()), 0);
+    DepthTiles depth;
+    int64_t drawnTriangles = 0, nextLook = mvp ? kFirstLook : INT64_MAX;
     // Stream by stream over the runs: all triangles first, then the lines from the widest,
     // as one mesh of the whole board would be drawn.
     int64_t sinceFlush = 0;
@@ -481,47 +514,72 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
         if (lines && key.lineWidth > 0)
             glLineWidth(key.lineWidth);
         int bound = -1, tested = -1;
+        bool chunkHidden = false;
         for (std::size_t k = 0; k < runs.size(); ++k) {
             const Run& r = runs[k];
             const KeptComponents::Chunk& chunk = kept.chunk(r.chunk);
-            if (!lines && query && tested != r.chunk) {
-                tested = r.chunk;
-                hidden[std::size_t(r.chunk)] =
-                    !boxMayShow(runsBox(kept, runs, k), *mvp, viewportPx, query);
-                renderStats().chunksHidden += hidden[std::size_t(r.chunk)];
-                bound = -1; // the query's box went through immediate mode
-            }
-            if (hidden[std::size_t(r.chunk)])
-                continue;
             const auto& entries = chunk.entries;
-            const int32_t first = entries[std::size_t(r.from)].first[std::size_t(s)];
-            const int32_t end = r.to < int32_t(entries.size())
-                                    ? entries[std::size_t(r.to)].first[std::size_t(s)]
-                                    : chunk.count[std::size_t(s)];
-            if (end <= first)
-                continue;
-            const Stream& st = m_chunks[std::size_t(r.chunk)].streams[std::size_t(s)];
-            if (st.written != chunk.version) {
-                if (!ensureWritten(g, r.chunk, s))
+            // hiddenAt(i): whether entry i of the run is left out; lines never are.
+            const auto hiddenAt = [&](int32_t i) {
+                return !lines && hidden[std::size_t(at[k] + i - r.from)] != 0;
+            };
+            if (!lines && mvp) {
+                if (drawnTriangles >= nextLook) {
+                    depth.read(clip);
+                    nextLook = 2 * drawnTriangles;
+                }
+                if (depth.valid()) {
+                    if (tested != r.chunk) {
+                        tested = r.chunk;
+                        chunkHidden = depth.hides(*mvp, runsBox(kept, runs, k), viewportPx);
+                    }
+                    for (int32_t i = r.from; i < r.to; ++i) {
+                        char& flag = hidden[std::size_t(at[k] + i - r.from)];
+                        flag = chunkHidden ||
+                               depth.hides(*mvp, KeptComponents::entryBox(entries[std::size_t(i)]),
+                                           viewportPx);
+                        renderStats().componentsHidden += flag;
+                    }
+                }
+            }
+            // The stretches of the run that show, one call each.
+            for (int32_t i = r.from; i < r.to;) {
+                while (i < r.to && hiddenAt(i))
+                    ++i;
+                const int32_t from = i;
+                while (i < r.to && !hiddenAt(i))
+                    ++i;
+                if (i == from)
+                    break;
+                const int32_t first = entries[std::size_t(from)].first[std::size_t(s)];
+                const int32_t end = i < int32_t(entries.size())
+                                        ? entries[std::size_t(i)].first[std::size_t(s)]
+                                        : chunk.count[std::size_t(s)];
+                if (end <= first)
                     continue;
-                bound = -1; // writing bound the stream's buffer
-            }
-            if (bound != r.chunk) {
-                bind(st.buffer, st.client.data());
-                bound = r.chunk;
-            }
-            glDrawArrays(mode, first, end - first);
-            sinceFlush += end - first;
-            if (sinceFlush > kFlushVertices) {
-                paceFlush(fence);
-                sinceFlush = 0;
+                const Stream& st = m_chunks[std::size_t(r.chunk)].streams[std::size_t(s)];
+                if (st.written != chunk.version) {
+                    if (!ensureWritten(g, r.chunk, s))
+                        break;
+                    bound = -1; // writing bound the stream's buffer
+                }
+                if (bound != r.chunk) {
+                    bind(st.buffer, st.client.data());
+                    bound = r.chunk;
+                }
+                glDrawArrays(mode, first, end - first);
+                if (!lines)
+                    drawnTriangles += end - first;
+                sinceFlush += end - first;
+                if (sinceFlush > kFlushVertices) {
+                    paceFlush(fence);
+                    sinceFlush = 0;
+                }
             }
         }
     }
     if (fence)
         m_deleteSync(fence);
-    if (query)
-        m_deleteQueries(1, &query);
 }
 
 std::vector<GlSceneBuffers::Run> GlSceneBuffers::visibleRuns(const QMatrix4x4& mvp,
@@ -606,7 +664,8 @@ void GlSceneBuffers::drawPane(Pane pane, const SceneGeometry& g, const CameraSta
         drawPart(g, SceneGeometry::gridPart(planes.planes[i]));
     drawPart(g, SceneGeometry::Part::Fixed);
     glTranslatef(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    drawComponents(g, runs, cull ? &mvp : nullptr, viewportPx);
+    drawComponents(g, runs, cull ? &mvp : nullptr,
+                   clip.isValid() ? clip : QRect(QPoint(), viewportPx), viewportPx);
     // The mark shows through whatever stands in front of the selected component.
     if (!g.mesh(SceneGeometry::Part::Mark).empty()) {
         glDisable(GL_DEPTH_TEST);

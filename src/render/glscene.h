@@ -37,7 +37,7 @@ public:
     // Writes what changed in the fixed scene of g since the last call into the buffers. False
     // when nothing can be drawn from them (out of memory even for client arrays): leave the
     // pane as it was. A chunk's stream is written when a pane first draws it after it changed,
-    // so a chunk no pane shows, or whose triangles every pane finds hidden, costs no writing
+    // so a chunk no pane shows, or whose components every pane finds hidden, costs no writing
     // and no buffer memory until one does.
     bool sync(const SceneGeometry& g);
 
@@ -46,9 +46,9 @@ public:
     // the line width at 0.5 for the next frame's grids. The components whose geometry falls
     // wholly outside the clip rectangle (GL window coordinates, y up, in a viewport of
     // viewportPx; the whole viewport when null) are not drawn: they cannot reach a pixel of
-    // the scissor box or the pane. The chunks are drawn nearest first, and the triangles of
-    // one that an occlusion query finds hidden behind what was drawn before it are left out
-    // (not without a viewport size). Syncs first.
+    // the scissor box or the pane. The chunks are drawn nearest first, and the components
+    // that the depth drawn before them hides are left out (not without a viewport size). The
+    // scissor box, when there is one, must be the clip rectangle. Syncs first.
     void drawPane(Pane pane, const SceneGeometry& g, const CameraState& cam, int zoom,
                   const QRect& clip = {}, QSize viewportPx = {});
 
@@ -70,10 +70,6 @@ private:
     using FenceSyncFn = void* (*)(unsigned, unsigned);
     using ClientWaitSyncFn = unsigned (*)(void*, unsigned, uint64_t);
     using DeleteSyncFn = void (*)(void*);
-    using GenQueriesFn = void (*)(int, unsigned*);
-    using BeginQueryFn = void (*)(unsigned, unsigned);
-    using EndQueryFn = void (*)(unsigned);
-    using QueryResultFn = void (*)(unsigned, unsigned, unsigned*);
 
     struct Stream {
         unsigned buffer = 0;
@@ -104,14 +100,10 @@ private:
     std::vector<Run> visibleRuns(const QMatrix4x4& mvp, const QVector3D& eye,
                                  const SceneGeometry& g, bool cull, const QRect& clip,
                                  QSize viewportPx);
-    // mvp: grid space to clip coordinates, for the occlusion tests (in a viewport of
-    // viewportPx); null: none.
+    // mvp: grid space to clip coordinates, for the occlusion tests (of what is drawn within
+    // clip, in a viewport of viewportPx); null: none.
     void drawComponents(const SceneGeometry& g, const std::vector<Run>& runs, const QMatrix4x4* mvp,
-                        QSize viewportPx);
-    // Whether anything the box holds, triangles or wide lines, can still pass the depth test,
-    // asked of the rasteriser with an occlusion query on a box a little larger drawn
-    // invisibly.
-    bool boxMayShow(const GridBox& b, const QMatrix4x4& mvp, QSize viewportPx, unsigned query);
+                        const QRect& clip, QSize viewportPx);
     static GridBox runsBox(const KeptComponents& kept, const std::vector<Run>& runs,
                            std::size_t first);
     // Flushes what was drawn so far, after waiting for the flush before it to be rasterised;
@@ -127,11 +119,6 @@ private:
     FenceSyncFn m_fenceSync = nullptr; // null without sync objects: glFinish paces the flushes
     ClientWaitSyncFn m_clientWaitSync = nullptr;
     DeleteSyncFn m_deleteSync = nullptr;
-    GenQueriesFn m_genQueries = nullptr; // null without occlusion queries: none asked
-    DeleteFn m_deleteQueries = nullptr;
-    BeginQueryFn m_beginQuery = nullptr;
-    EndQueryFn m_endQuery = nullptr;
-    QueryResultFn m_queryResult = nullptr;
     bool m_client = false;
     std::array<unsigned, SceneGeometry::kPartCount> m_buffers{};
     std::array<uint64_t, SceneGeometry::kPartCount> m_uploaded{};

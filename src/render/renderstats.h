@@ -10,9 +10,9 @@ struct RenderStats {
     double uploadSeconds = 0; // writing changed vertices into buffer objects
     double drawSeconds = 0;   // the draw calls of the panes
     long long verticesUploaded = 0;
-    long long chunksDrawn = 0;   // in sight (hidden ones included)
-    long long chunksSkipped = 0; // out of sight or of the redrawn rectangle
-    long long chunksHidden = 0;  // whose triangles an occlusion query found hidden
+    long long chunksDrawn = 0;      // in sight (hidden ones included)
+    long long chunksSkipped = 0;    // out of sight or of the redrawn rectangle
+    long long componentsHidden = 0; // left out, hidden by what was drawn before them
     bool finishDraws = false;
 };
 
