@@ -46,6 +46,9 @@ constexpr uint64_t kFenceTimeoutNs = 10'000'000'000;
 // as hidden: far more than the depth buffer's rounding, and than the rasteriser's error in
 // the depth of a triangle seen almost edge on.
 constexpr float kDepthSlack = 5e-4f;
+// How far past its ends, along it, the rasteriser may put fragments of a line, in pixels:
+// half a pixel at the end, and half the widest line where a corner of it sticks out.
+constexpr float kLineOvershootPx = 2.0f;
 // Triangle vertices drawn before the depth is first read back; it is read again each time
 // twice as many have been drawn.
 constexpr int64_t kFirstLook = 20000;
@@ -175,10 +178,51 @@ public:
         const int right = std::min(m_rect.right(), int(std::ceil(x1)) + 1);
         const int bottom = std::max(m_rect.top(), int(std::floor(y0)) - 1);
         const int top = std::min(m_rect.bottom(), int(std::ceil(y1)) + 1);
-        // Nothing of it lands in the rectangle, the only part of the picture being drawn.
+        return deeperThanAll(left, right, bottom, top, nearest - kDepthSlack);
+    }
+
+    // Whether the lines given as pairs of grid-space vertices, through mvp in a viewport of
+    // vp pixels, lie deeper than the depth read wherever they could put a fragment. The
+    // rasteriser carries a line's depth on along the line past its ends, up to
+    // kLineOvershootPx: a line seen almost end on reaches far nearer than its ends.
+    bool hidesLines(const QMatrix4x4& mvp, const MeshVertex* v, int count, QSize vp) const {
+        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f, lowest = 1e30f;
+        for (int j = 0; j + 1 < count; j += 2) {
+            float x[2], y[2], z[2];
+            for (int e = 0; e < 2; ++e) {
+                const MeshVertex& a = v[j + e];
+                const QVector4D p = mvp.map(QVector4D(a.x, a.y, a.z, 1));
+                if (p.w() <= 1e-6f || p.z() < -p.w())
+                    return false;
+                x[e] = (p.x() / p.w() + 1) / 2 * float(vp.width());
+                y[e] = (p.y() / p.w() + 1) / 2 * float(vp.height());
+                z[e] = (p.z() / p.w() + 1) / 2;
+                x0 = std::min(x0, x[e]);
+                x1 = std::max(x1, x[e]);
+                y0 = std::min(y0, y[e]);
+                y1 = std::max(y1, y[e]);
+            }
+            const float length = std::hypot(x[1] - x[0], y[1] - y[0]);
+            const float overshoot =
+                std::abs(z[1] - z[0]) * kLineOvershootPx / std::max(length, 1e-6f);
+            lowest = std::min(lowest, std::min(z[0], z[1]) - overshoot);
+        }
+        // The pixels whose centres a line could cover: half the widest line and its overshoot
+        // past the ends, a pixel more for rounding.
+        const float reach = kLineOvershootPx + 1;
+        const int left = std::max(m_rect.left(), int(std::floor(x0 - reach)) - 1);
+        const int right = std::min(m_rect.right(), int(std::ceil(x1 + reach)) + 1);
+        const int bottom = std::max(m_rect.top(), int(std::floor(y0 - reach)) - 1);
+        const int top = std::min(m_rect.bottom(), int(std::ceil(y1 + reach)) + 1);
+        return deeperThanAll(left, right, bottom, top, lowest - kDepthSlack);
+    }
+
+private:
+    // Whether every tile reaching the pixels [left, right] x [bottom, top] is deeper than limit;
+    // true when those pixels miss the rectangle, the only part of the picture being drawn.
+    bool deeperThanAll(int left, int right, int bottom, int top, float limit) const {
         if (left > right || bottom > top)
             return true;
-        const float limit = nearest - kDepthSlack;
         for (int ty = (bottom - m_rect.top()) / kTilePx; ty <= (top - m_rect.top()) / kTilePx; ++ty)
             for (int tx = (left - m_rect.left()) / kTilePx; tx <= (right - m_rect.left()) / kTilePx;
                  ++tx)
@@ -187,7 +231,6 @@ public:
         return true;
     }
 
-private:
     static constexpr int kTilePx = 8;
     static constexpr GLenum kPixelPackBufferBinding = 0x88ED; // GL_PIXEL_PACK_BUFFER_BINDING
     bool m_valid = false;
@@ -500,7 +543,9 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
     std::vector<int32_t> at(runs.size() + 1, 0); // where each run's entries start in `hidden`
     for (std::size_t k = 0; k < runs.size(); ++k)
         at[k + 1] = at[k] + runs[k].to - runs[k].from;
+    // Per entry: 1 when its triangles are hidden, 2 when its lines are as well.
     std::vector<char> hidden(std::size_t(at.back()), 0);
+    std::vector<MeshVertex> lineVertices;
     DepthTiles depth;
     int64_t drawnTriangles = 0, nextLook = mvp ? kFirstLook : INT64_MAX;
     // Stream by stream over the runs: all triangles first, then the lines from the widest,
@@ -521,7 +566,7 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
             const auto& entries = chunk.entries;
             // hiddenAt(i): whether entry i of the run is left out; lines never are.
             const auto hiddenAt = [&](int32_t i) {
-                return !lines && hidden[std::size_t(at[k] + i - r.from)] != 0;
+                return hidden[std::size_t(at[k] + i - r.from)] > (lines ? 1 : 0);
             };
             if (!lines && mvp) {
                 if (drawnTriangles >= nextLook) {
@@ -535,10 +580,23 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
                     }
                     for (int32_t i = r.from; i < r.to; ++i) {
                         char& flag = hidden[std::size_t(at[k] + i - r.from)];
+                        const auto& e = entries[std::size_t(i)];
                         flag = chunkHidden ||
-                               depth.hides(*mvp, KeptComponents::entryBox(entries[std::size_t(i)]),
-                                           viewportPx);
+                               depth.hides(*mvp, KeptComponents::entryBox(e), viewportPx);
                         renderStats().componentsHidden += flag;
+                        if (!flag)
+                            continue;
+                        bool linesHidden = true;
+                        for (int ls = 0; ls < KeptComponents::streamCount() && linesHidden; ++ls) {
+                            if (KeptComponents::streamKey(ls).type != MeshBatch::Type::Lines)
+                                continue;
+                            const int32_t n = KeptComponents::modelCounts(e.kind)[std::size_t(ls)];
+                            lineVertices.resize(std::size_t(n));
+                            kept.writeVertices(r.chunk, ls, i, i + 1, lineVertices.data());
+                            linesHidden =
+                                depth.hidesLines(*mvp, lineVertices.data(), n, viewportPx);
+                        }
+                        flag = char(linesHidden ? 2 : 1);
                     }
                 }
             }
