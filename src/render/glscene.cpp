@@ -146,8 +146,8 @@ public:
         }
         m_rect = rect;
         m_cols = (rect.width() + kTilePx - 1) / kTilePx;
-        m_rows = (rect.height() + kTilePx - 1) / kTilePx;
-        m_deepest.assign(std::size_t(m_cols) * std::size_t(m_rows), 0.0f);
+        const int rows = (rect.height() + kTilePx - 1) / kTilePx;
+        m_deepest.assign(std::size_t(m_cols) * std::size_t(rows), 0.0f);
         for (int y = 0; y < rect.height(); ++y) {
             const float* row = m_pixels.data() + std::size_t(y) * std::size_t(rect.width());
             float* tiles = m_deepest.data() + std::size_t(y / kTilePx) * std::size_t(m_cols);
@@ -236,10 +236,30 @@ private:
     bool m_valid = false;
     bool m_failed = false;
     QRect m_rect;
-    int m_cols = 0, m_rows = 0;
+    int m_cols = 0;
     std::vector<float> m_pixels;
     std::vector<float> m_deepest;
 };
+
+// How far the depth read hides entry i of chunk c: 0 not at all, 1 its triangles, 2 its
+// lines as well (chunkHidden: the box of its chunk's components in sight is hidden).
+char hiddenLevel(const DepthTiles& depth, const QMatrix4x4& mvp, QSize vp,
+                 const KeptComponents& kept, int c, int i, bool chunkHidden,
+                 std::vector<MeshVertex>& scratch) {
+    const KeptComponents::Entry& e = kept.chunk(c).entries[std::size_t(i)];
+    if (!chunkHidden && !depth.hides(mvp, KeptComponents::entryBox(e), vp))
+        return 0;
+    for (int s = 0; s < KeptComponents::streamCount(); ++s) {
+        const int32_t n = KeptComponents::modelCounts(e.kind)[std::size_t(s)];
+        if (KeptComponents::streamKey(s).type != MeshBatch::Type::Lines || n == 0)
+            continue;
+        scratch.resize(std::size_t(n));
+        kept.writeVertices(c, s, i, i + 1, scratch.data());
+        if (!depth.hidesLines(mvp, scratch.data(), n, vp))
+            return 1;
+    }
+    return 2;
+}
 
 } // namespace
 
@@ -536,10 +556,9 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
     // reach cannot put a triangle on the picture: the depth there only comes nearer as the
     // frame goes on. So now and then, each time twice as much has been drawn, the depth drawn
     // so far is read back, and the triangles of the components drawn after that which it
-    // hides are left out. The runs come nearest chunks first, so what hides a component is
-    // mostly drawn before it. Lines are drawn all the same: the rasteriser may give a line's
-    // fragments beyond its ends depths beyond theirs, nearer than the box. A chunk whose
-    // components all hide has its triangles not even written.
+    // hides are left out, and their lines when even those cannot show (hiddenLevel). The runs
+    // come nearest chunks first, so what hides a component is mostly drawn before it. A chunk
+    // whose components all hide has its streams not even written.
     std::vector<int32_t> at(runs.size() + 1, 0); // where each run's entries start in `hidden`
     for (std::size_t k = 0; k < runs.size(); ++k)
         at[k + 1] = at[k] + runs[k].to - runs[k].from;
@@ -564,7 +583,7 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
             const Run& r = runs[k];
             const KeptComponents::Chunk& chunk = kept.chunk(r.chunk);
             const auto& entries = chunk.entries;
-            // hiddenAt(i): whether entry i of the run is left out; lines never are.
+            // hiddenAt(i): whether entry i of the run is left out from this stream.
             const auto hiddenAt = [&](int32_t i) {
                 return hidden[std::size_t(at[k] + i - r.from)] > (lines ? 1 : 0);
             };
@@ -580,23 +599,9 @@ void GlSceneBuffers::drawComponents(const SceneGeometry& g, const std::vector<Ru
                     }
                     for (int32_t i = r.from; i < r.to; ++i) {
                         char& flag = hidden[std::size_t(at[k] + i - r.from)];
-                        const auto& e = entries[std::size_t(i)];
-                        flag = chunkHidden ||
-                               depth.hides(*mvp, KeptComponents::entryBox(e), viewportPx);
-                        renderStats().componentsHidden += flag;
-                        if (!flag)
-                            continue;
-                        bool linesHidden = true;
-                        for (int ls = 0; ls < KeptComponents::streamCount() && linesHidden; ++ls) {
-                            if (KeptComponents::streamKey(ls).type != MeshBatch::Type::Lines)
-                                continue;
-                            const int32_t n = KeptComponents::modelCounts(e.kind)[std::size_t(ls)];
-                            lineVertices.resize(std::size_t(n));
-                            kept.writeVertices(r.chunk, ls, i, i + 1, lineVertices.data());
-                            linesHidden =
-                                depth.hidesLines(*mvp, lineVertices.data(), n, viewportPx);
-                        }
-                        flag = char(linesHidden ? 2 : 1);
+                        flag = hiddenLevel(depth, *mvp, viewportPx, kept, r.chunk, i, chunkHidden,
+                                           lineVertices);
+                        renderStats().componentsHidden += flag > 0;
                     }
                 }
             }
