@@ -161,24 +161,11 @@ public:
     // lie deeper than the depth read wherever in the rectangle they could put a fragment. A
     // box reaching in front of the near plane is never hidden.
     bool hides(const QMatrix4x4& mvp, const GridBox& box, QSize vp) const {
-        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f, nearest = 1e30f;
-        for (const QVector4D& p : corners(mvp, box)) {
-            if (p.w() <= 1e-6f || p.z() < -p.w())
+        Span span;
+        for (const QVector4D& p : corners(mvp, box))
+            if (!span.add(p, vp))
                 return false;
-            const float x = (p.x() / p.w() + 1) / 2 * float(vp.width());
-            const float y = (p.y() / p.w() + 1) / 2 * float(vp.height());
-            x0 = std::min(x0, x);
-            x1 = std::max(x1, x);
-            y0 = std::min(y0, y);
-            y1 = std::max(y1, y);
-            nearest = std::min(nearest, (p.z() / p.w() + 1) / 2);
-        }
-        // The pixels whose centres it could cover, a pixel more for rounding.
-        const int left = std::max(m_rect.left(), int(std::floor(x0)) - 1);
-        const int right = std::min(m_rect.right(), int(std::ceil(x1)) + 1);
-        const int bottom = std::max(m_rect.top(), int(std::floor(y0)) - 1);
-        const int top = std::min(m_rect.bottom(), int(std::ceil(y1)) + 1);
-        return deeperThanAll(left, right, bottom, top, nearest - kDepthSlack);
+        return deeperThanAll(span, 0, span.nearest - kDepthSlack);
     }
 
     // Whether the lines given as pairs of grid-space vertices, through mvp in a viewport of
@@ -186,41 +173,60 @@ public:
     // rasteriser carries a line's depth on along the line past its ends, up to
     // kLineOvershootPx: a line seen almost end on reaches far nearer than its ends.
     bool hidesLines(const QMatrix4x4& mvp, const MeshVertex* v, int count, QSize vp) const {
-        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f, lowest = 1e30f;
+        Span span;
+        float lowest = 1e30f;
         for (int j = 0; j + 1 < count; j += 2) {
-            float x[2], y[2], z[2];
-            for (int e = 0; e < 2; ++e) {
-                const MeshVertex& a = v[j + e];
-                const QVector4D p = mvp.map(QVector4D(a.x, a.y, a.z, 1));
-                if (p.w() <= 1e-6f || p.z() < -p.w())
+            Span line;
+            for (const MeshVertex& a : {v[j], v[j + 1]})
+                if (!line.add(mvp.map(QVector4D(a.x, a.y, a.z, 1)), vp))
                     return false;
-                x[e] = (p.x() / p.w() + 1) / 2 * float(vp.width());
-                y[e] = (p.y() / p.w() + 1) / 2 * float(vp.height());
-                z[e] = (p.z() / p.w() + 1) / 2;
-                x0 = std::min(x0, x[e]);
-                x1 = std::max(x1, x[e]);
-                y0 = std::min(y0, y[e]);
-                y1 = std::max(y1, y[e]);
-            }
-            const float length = std::hypot(x[1] - x[0], y[1] - y[0]);
+            const float length = std::hypot(line.x1 - line.x0, line.y1 - line.y0);
             const float overshoot =
-                std::abs(z[1] - z[0]) * kLineOvershootPx / std::max(length, 1e-6f);
-            lowest = std::min(lowest, std::min(z[0], z[1]) - overshoot);
+                (line.deepest - line.nearest) * kLineOvershootPx / std::max(length, 1e-6f);
+            lowest = std::min(lowest, line.nearest - overshoot);
+            span.join(line);
         }
-        // The pixels whose centres a line could cover: half the widest line and its overshoot
-        // past the ends, a pixel more for rounding.
-        const float reach = kLineOvershootPx + 1;
-        const int left = std::max(m_rect.left(), int(std::floor(x0 - reach)) - 1);
-        const int right = std::min(m_rect.right(), int(std::ceil(x1 + reach)) + 1);
-        const int bottom = std::max(m_rect.top(), int(std::floor(y0 - reach)) - 1);
-        const int top = std::min(m_rect.bottom(), int(std::ceil(y1 + reach)) + 1);
-        return deeperThanAll(left, right, bottom, top, lowest - kDepthSlack);
+        // Half the widest line and its overshoot past the ends.
+        return deeperThanAll(span, kLineOvershootPx + 1, lowest - kDepthSlack);
     }
 
 private:
-    // Whether every tile reaching the pixels [left, right] x [bottom, top] is deeper than limit;
-    // true when those pixels miss the rectangle, the only part of the picture being drawn.
-    bool deeperThanAll(int left, int right, int bottom, int top, float limit) const {
+    // Window coordinates of points: the pixels they span, and their depths.
+    struct Span {
+        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f;
+        float nearest = 1e30f, deepest = -1e30f;
+        // Adds a clip-space point in a viewport of vp pixels; false when it lies behind the
+        // eye or in front of the near plane.
+        bool add(const QVector4D& p, QSize vp) {
+            if (p.w() <= 1e-6f || p.z() < -p.w())
+                return false;
+            const float x = (p.x() / p.w() + 1) / 2 * float(vp.width());
+            const float y = (p.y() / p.w() + 1) / 2 * float(vp.height());
+            const float z = (p.z() / p.w() + 1) / 2;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+            nearest = std::min(nearest, z);
+            deepest = std::max(deepest, z);
+            return true;
+        }
+        void join(const Span& o) {
+            x0 = std::min(x0, o.x0);
+            x1 = std::max(x1, o.x1);
+            y0 = std::min(y0, o.y0);
+            y1 = std::max(y1, o.y1);
+        }
+    };
+
+    // Whether every tile reaching the pixels whose centres lie within reach of the span, a
+    // pixel more for rounding, is deeper than limit; true when those pixels miss the
+    // rectangle, the only part of the picture being drawn.
+    bool deeperThanAll(const Span& span, float reach, float limit) const {
+        const int left = std::max(m_rect.left(), int(std::floor(span.x0 - reach)) - 1);
+        const int right = std::min(m_rect.right(), int(std::ceil(span.x1 + reach)) + 1);
+        const int bottom = std::max(m_rect.top(), int(std::floor(span.y0 - reach)) - 1);
+        const int top = std::min(m_rect.bottom(), int(std::ceil(span.y1 + reach)) + 1);
         if (left > right || bottom > top)
             return true;
         for (int ty = (bottom - m_rect.top()) / kTilePx; ty <= (top - m_rect.top()) / kTilePx; ++ty)
