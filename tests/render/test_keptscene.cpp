@@ -260,23 +260,24 @@ private Q_SLOTS:
         const FrameInput front{board, SceneSettings{}, CameraState{}, 25};
         const FrameInput behind{board, SceneSettings{}, CameraState{180, -30, 0, -1}, 25};
         const int back = board.count() - 3;
+        // A front frame in which what stands behind the wall is hidden.
         const auto frontFrame = [&] {
             renderStats() = {};
-            QVERIFY(!m_renderer->renderPane(Pane::Front, size, front).isNull());
-            QVERIFY(renderStats().componentsHidden >= 2); // what stands behind the wall
+            return !m_renderer->renderPane(Pane::Front, size, front).isNull() &&
+                   renderStats().componentsHidden >= 2;
         };
         QVERIFY(!m_renderer->renderPane(Pane::ThreeD, size, behind).isNull());
-        frontFrame();
+        QVERIFY(frontFrame());
         tDetal* moved = board.detal(back);
         QVERIFY(board.TryMoveComponent(*moved, moved->X - 1, moved->Y, moved->Z));
-        frontFrame();
+        QVERIFY(frontFrame());
         QVERIFY(board.TryRotateComponent(*board.detal(back + 1), 1));
-        frontFrame();
+        QVERIFY(frontFrame());
         const tDetal gone = *board.detal(back + 2);
         board.EraseComponent(back + 2);
-        frontFrame();
+        QVERIFY(frontFrame());
         board.PlaceComponent(gone.X, gone.Y, gone.Z, 1, 14, 0);
-        frontFrame();
+        QVERIFY(frontFrame());
         const QImage kept = m_renderer->renderPane(Pane::ThreeD, size, behind);
         OffscreenRenderer scratch;
         QCOMPARE(kept, scratch.renderPane(Pane::ThreeD, size, behind));
