@@ -6,6 +6,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace kelmira {
 
 namespace {
@@ -65,6 +67,30 @@ QPointF projectScenePoint(Pane pane, const CameraState& cam, int zoom, QSize siz
     const double x = (ndc.x() + 1) / 2 * sizePx.width();
     const double y = (1 - ndc.y()) / 2 * sizePx.height();
     return QPointF(x, y);
+}
+
+bool WindowSpan::add(const QVector4D& clip, QSize vp) {
+    if (clip.w() <= 1e-6f)
+        return false;
+    const double x = (double(clip.x() / clip.w()) + 1) / 2 * vp.width();
+    const double y = (double(clip.y() / clip.w()) + 1) / 2 * vp.height();
+    const double z = (double(clip.z() / clip.w()) + 1) / 2;
+    x0 = std::min(x0, x);
+    x1 = std::max(x1, x);
+    y0 = std::min(y0, y);
+    y1 = std::max(y1, y);
+    nearest = std::min(nearest, z);
+    deepest = std::max(deepest, z);
+    return true;
+}
+
+void WindowSpan::join(const WindowSpan& other) {
+    x0 = std::min(x0, other.x0);
+    x1 = std::max(x1, other.x1);
+    y0 = std::min(y0, other.y0);
+    y1 = std::max(y1, other.y1);
+    nearest = std::min(nearest, other.nearest);
+    deepest = std::max(deepest, other.deepest);
 }
 
 } // namespace kelmira

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QSurfaceFormat>
 #include <QVector3D>
+#include <QVector4D>
 
 namespace kelmira {
 
@@ -33,5 +34,17 @@ QMatrix4x4 paneModelView(Pane pane, const CameraState& cam, int zoom);
 // in front of the camera only.
 QPointF projectScenePoint(Pane pane, const CameraState& cam, int zoom, QSize sizePx,
                           const QVector3D& scenePoint);
+
+// Where clip-space points land in a viewport of vp pixels: the window coordinates they span
+// (x to the right, y up, as GL counts them) and their window depths, 0 at the near plane.
+struct WindowSpan {
+    double x0 = 1e30, x1 = -1e30, y0 = 1e30, y1 = -1e30;
+    double nearest = 1e30, deepest = -1e30;
+    // Adds a point; false, leaving the span as it was, when it lies in the eye's plane or
+    // behind it.
+    bool add(const QVector4D& clip, QSize vp);
+    void join(const WindowSpan& other);
+    bool empty() const { return x0 > x1; }
+};
 
 } // namespace kelmira

@@ -161,9 +161,9 @@ public:
     // lie deeper than the depth read wherever in the rectangle they could put a fragment. A
     // box reaching in front of the near plane is never hidden.
     bool hides(const QMatrix4x4& mvp, const GridBox& box, QSize vp) const {
-        Span span;
+        WindowSpan span;
         for (const QVector4D& p : corners(mvp, box))
-            if (!span.add(p, vp))
+            if (p.z() < -p.w() || !span.add(p, vp))
                 return false;
         return deeperThanAll(span, 0, span.nearest - kDepthSlack);
     }
@@ -173,16 +173,18 @@ public:
     // rasteriser carries a line's depth on along the line past its ends, up to
     // kLineOvershootPx: a line seen almost end on reaches far nearer than its ends.
     bool hidesLines(const QMatrix4x4& mvp, const MeshVertex* v, int count, QSize vp) const {
-        Span span;
-        float lowest = 1e30f;
+        WindowSpan span;
+        double lowest = 1e30;
         for (int j = 0; j + 1 < count; j += 2) {
-            Span line;
-            for (const MeshVertex& a : {v[j], v[j + 1]})
-                if (!line.add(mvp.map(QVector4D(a.x, a.y, a.z, 1)), vp))
+            WindowSpan line;
+            for (const MeshVertex& a : {v[j], v[j + 1]}) {
+                const QVector4D p = mvp.map(QVector4D(a.x, a.y, a.z, 1));
+                if (p.z() < -p.w() || !line.add(p, vp))
                     return false;
-            const float length = std::hypot(line.x1 - line.x0, line.y1 - line.y0);
-            const float overshoot =
-                (line.deepest - line.nearest) * kLineOvershootPx / std::max(length, 1e-6f);
+            }
+            const double length = std::hypot(line.x1 - line.x0, line.y1 - line.y0);
+            const double overshoot =
+                (line.deepest - line.nearest) * kLineOvershootPx / std::max(length, 1e-6);
             lowest = std::min(lowest, line.nearest - overshoot);
             span.join(line);
         }
@@ -191,38 +193,10 @@ public:
     }
 
 private:
-    // Window coordinates of points: the pixels they span, and their depths.
-    struct Span {
-        float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f;
-        float nearest = 1e30f, deepest = -1e30f;
-        // Adds a clip-space point in a viewport of vp pixels; false when it lies behind the
-        // eye or in front of the near plane.
-        bool add(const QVector4D& p, QSize vp) {
-            if (p.w() <= 1e-6f || p.z() < -p.w())
-                return false;
-            const float x = (p.x() / p.w() + 1) / 2 * float(vp.width());
-            const float y = (p.y() / p.w() + 1) / 2 * float(vp.height());
-            const float z = (p.z() / p.w() + 1) / 2;
-            x0 = std::min(x0, x);
-            x1 = std::max(x1, x);
-            y0 = std::min(y0, y);
-            y1 = std::max(y1, y);
-            nearest = std::min(nearest, z);
-            deepest = std::max(deepest, z);
-            return true;
-        }
-        void join(const Span& o) {
-            x0 = std::min(x0, o.x0);
-            x1 = std::max(x1, o.x1);
-            y0 = std::min(y0, o.y0);
-            y1 = std::max(y1, o.y1);
-        }
-    };
-
     // Whether every tile reaching the pixels whose centres lie within reach of the span, a
     // pixel more for rounding, is deeper than limit; true when those pixels miss the
     // rectangle, the only part of the picture being drawn.
-    bool deeperThanAll(const Span& span, float reach, float limit) const {
+    bool deeperThanAll(const WindowSpan& span, double reach, double limit) const {
         const int left = std::max(m_rect.left(), int(std::floor(span.x0 - reach)) - 1);
         const int right = std::min(m_rect.right(), int(std::ceil(span.x1 + reach)) + 1);
         const int bottom = std::max(m_rect.top(), int(std::floor(span.y0 - reach)) - 1);

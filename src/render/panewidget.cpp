@@ -232,29 +232,23 @@ QRect PaneWidget::damageRect(const std::vector<GridBox>& boxes, const PaneFrameK
     QMatrix4x4 m = paneProjection(key.width, key.height) *
                    paneModelView(m_pane, m_source->frameCamera(), m_source->frameZoom());
     m.translate(kGridCorner[0], kGridCorner[1], kGridCorner[2]);
-    double x0 = 1e30, y0 = 1e30, x1 = -1e30, y1 = -1e30;
+    WindowSpan span;
     for (const GridBox& b : boxes)
         for (int n = 0; n < 8; ++n) {
             const QVector4D p =
                 m.map(QVector4D(n & 1 ? b.max[0] : b.min[0], n & 2 ? b.max[1] : b.min[1],
                                 n & 4 ? b.max[2] : b.min[2], 1));
-            if (p.w() <= 1e-6f)
+            if (!span.add(p, all.size()))
                 return all;
-            const double x = (double(p.x() / p.w()) + 1) / 2 * key.width;
-            const double y = (double(p.y() / p.w()) + 1) / 2 * key.height;
-            x0 = std::min(x0, x);
-            x1 = std::max(x1, x);
-            y0 = std::min(y0, y);
-            y1 = std::max(y1, y);
         }
-    if (x0 > x1)
+    if (span.empty())
         return {};
     // Two pixels of slack for the lines' width and the rasteriser's rounding at the edges.
     const auto clamp = [](double v, int hi) { return int(std::clamp(v, -1.0, double(hi) + 1)); };
-    const int left = clamp(std::floor(x0) - 2, key.width),
-              right = clamp(std::ceil(x1) + 2, key.width);
-    const int bottom = clamp(std::floor(y0) - 2, key.height),
-              top = clamp(std::ceil(y1) + 2, key.height);
+    const int left = clamp(std::floor(span.x0) - 2, key.width),
+              right = clamp(std::ceil(span.x1) + 2, key.width);
+    const int bottom = clamp(std::floor(span.y0) - 2, key.height),
+              top = clamp(std::ceil(span.y1) + 2, key.height);
     return QRect(QPoint(left, bottom), QPoint(right, top)).intersected(all);
 }
 
