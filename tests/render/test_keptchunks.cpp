@@ -188,6 +188,29 @@ private Q_SLOTS:
         QCOMPARE(got, check.grabFramebuffer());
     }
 
+    // An upload that fails at a pane's very first frame, with nothing kept yet to fall back
+    // on: reported once, and the pane shows the board all the same, from client memory.
+    void aFailedFirstUploadStillShowsTheBoard() {
+        std::mt19937 rng{9};
+        Board board;
+        fill(board, rng, 60);
+        Source kept(board), scratch(board);
+        PaneWidget w(Pane::Top), check(Pane::Top);
+        check.setFrameSource(&scratch);
+        w.setFrameSource(&kept);
+        QImage want, got;
+        for (PaneWidget* p : {&check, &w}) {
+            GlSceneBuffers::failUploadsForTesting(p == &w ? 1 : 0);
+            p->resize(320, 240);
+            p->show();
+            QVERIFY(QTest::qWaitForWindowExposed(p));
+            (p == &w ? got : want) = p->grabFramebuffer();
+        }
+        GlSceneBuffers::failUploadsForTesting(0);
+        QCOMPARE(got, want);
+        QCOMPARE(m_faults, QList<int>{int(RenderFault::UploadFailed)});
+    }
+
 private:
     QList<int> m_faults;
 };

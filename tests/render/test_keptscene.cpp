@@ -268,14 +268,18 @@ private Q_SLOTS:
         };
         QVERIFY(!m_renderer->renderPane(Pane::ThreeD, size, behind).isNull());
         QVERIFY(frontFrame());
+        // Nothing is written for what stays hidden.
         tDetal* moved = board.detal(back);
         QVERIFY(board.TryMoveComponent(*moved, moved->X - 1, moved->Y, moved->Z));
         QVERIFY(frontFrame());
+        QCOMPARE(renderStats().verticesUploaded, 0LL);
         QVERIFY(board.TryRotateComponent(*board.detal(back + 1), 1));
         QVERIFY(frontFrame());
+        QCOMPARE(renderStats().verticesUploaded, 0LL);
         const tDetal gone = *board.detal(back + 2);
         board.EraseComponent(back + 2);
         QVERIFY(frontFrame());
+        QCOMPARE(renderStats().verticesUploaded, 0LL);
         board.PlaceComponent(gone.X, gone.Y, gone.Z, 1, 14, 0);
         QVERIFY(frontFrame());
         const QImage kept = m_renderer->renderPane(Pane::ThreeD, size, behind);
